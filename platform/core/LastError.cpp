@@ -1,0 +1,27 @@
+#include "core/LastError.h"
+
+#include <win/kernel.h>
+
+namespace {
+thread_local DWORD t_lastError = 0;
+}
+
+extern "C" DWORD WINAPI GetLastError(void)
+{
+    return t_lastError;
+}
+
+extern "C" void WINAPI SetLastError(DWORD dwErrCode)
+{
+    t_lastError = dwErrCode;
+}
+
+namespace plat {
+
+BOOL Fail(DWORD error)
+{
+    t_lastError = error;
+    return FALSE;
+}
+
+} // namespace plat

@@ -1,0 +1,20 @@
+// The calling thread's last-error value, shared by every emulated API family.
+#pragma once
+
+#include <win/types.h>
+
+namespace plat {
+
+// Sets the thread's last error and returns FALSE, for the common
+// "fail at the Win32 boundary" shape: `return plat::Fail(ERROR_X);`.
+BOOL Fail(DWORD error);
+
+// Sets the last error and returns the given value.
+template <typename T>
+T FailWith(DWORD error, T result)
+{
+    Fail(error);
+    return result;
+}
+
+} // namespace plat

@@ -1,0 +1,4 @@
+// Filled in by its API family.
+#pragma once
+
+#include "types.h"
