@@ -30,6 +30,10 @@ bool KernelObject::WaitSignalled(DWORD)
     return false;
 }
 
+struct HandleCount {
+    static int& Of(KernelObject& object) { return object.m_handleCount; }
+};
+
 namespace handles {
 namespace {
 
@@ -53,6 +57,22 @@ HANDLE Insert(std::shared_ptr<KernelObject> object)
     std::lock_guard<std::mutex> lock(t.mutex);
     uintptr_t value = t.next;
     t.next += 4;
+    ++HandleCount::Of(*object);
+    t.objects.emplace(value, std::move(object));
+    return reinterpret_cast<HANDLE>(value);
+}
+
+HANDLE Duplicate(HANDLE handle)
+{
+    Table& t = table();
+    std::lock_guard<std::mutex> lock(t.mutex);
+    auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
+    if (it == t.objects.end())
+        return nullptr;
+    uintptr_t value = t.next;
+    t.next += 4;
+    ++HandleCount::Of(*it->second);
+    std::shared_ptr<KernelObject> object = it->second;
     t.objects.emplace(value, std::move(object));
     return reinterpret_cast<HANDLE>(value);
 }
@@ -65,7 +85,7 @@ std::shared_ptr<KernelObject> Get(HANDLE handle)
     return it == t.objects.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<KernelObject> Remove(HANDLE handle)
+std::shared_ptr<KernelObject> Remove(HANDLE handle, bool* lastHandle)
 {
     Table& t = table();
     std::shared_ptr<KernelObject> object;
@@ -76,6 +96,9 @@ std::shared_ptr<KernelObject> Remove(HANDLE handle)
             return nullptr;
         object = std::move(it->second);
         t.objects.erase(it);
+        int remaining = --HandleCount::Of(*object);
+        if (lastHandle)
+            *lastHandle = remaining == 0;
     }
     return object;
 }
@@ -85,9 +108,27 @@ std::shared_ptr<KernelObject> Remove(HANDLE handle)
 
 extern "C" BOOL WINAPI CloseHandle(HANDLE hObject)
 {
-    std::shared_ptr<plat::KernelObject> object = plat::handles::Remove(hObject);
+    bool last = false;
+    std::shared_ptr<plat::KernelObject> object = plat::handles::Remove(hObject, &last);
     if (!object)
         return plat::Fail(ERROR_INVALID_HANDLE);
-    object->OnClose();
+    if (last)
+        object->OnClose();
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI DuplicateHandle(HANDLE hSourceProcessHandle, HANDLE hSourceHandle,
+                                       HANDLE hTargetProcessHandle, LPHANDLE lpTargetHandle, DWORD,
+                                       BOOL, DWORD)
+{
+    // Only this process exists on the emulated PC; GetCurrentProcess() is (HANDLE)-1.
+    const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+    if (hSourceProcessHandle != kCurrentProcess || hTargetProcessHandle != kCurrentProcess ||
+        !lpTargetHandle)
+        return plat::Fail(ERROR_INVALID_PARAMETER);
+    HANDLE copy = plat::handles::Duplicate(hSourceHandle);
+    if (!copy)
+        return plat::Fail(ERROR_INVALID_HANDLE);
+    *lpTargetHandle = copy;
     return TRUE;
 }

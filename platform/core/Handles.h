@@ -26,14 +26,21 @@ public:
 
     // Called when the last handle to the object is closed.
     virtual void OnClose() {}
+
+private:
+    friend struct HandleCount;
+    int m_handleCount = 0; // guarded by the handle table's lock
 };
 
 namespace handles {
 
 HANDLE Insert(std::shared_ptr<KernelObject> object);
+// A second handle to the object of `handle` (DuplicateHandle); null when unknown.
+HANDLE Duplicate(HANDLE handle);
 std::shared_ptr<KernelObject> Get(HANDLE handle);
 // Removes the handle; returns the object (null for an unknown handle).
-std::shared_ptr<KernelObject> Remove(HANDLE handle);
+// `lastHandle` tells whether no other handle refers to the object any more.
+std::shared_ptr<KernelObject> Remove(HANDLE handle, bool* lastHandle = nullptr);
 
 template <typename T>
 std::shared_ptr<T> GetAs(HANDLE handle)
