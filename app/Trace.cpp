@@ -1,0 +1,171 @@
+#include "Trace.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// Longest body of one line; a longer one is cut at this many characters
+// and the line still ends in CR LF.
+constexpr int kMaxBody = 32768;
+// "HH:MM:SS_mmm_XXXXXXXX: " is at most 23 characters.
+constexpr int kMaxPrefix = 32;
+
+class CTraceLog {
+public:
+    // No constructor: the one instance lives in zero-initialised static
+    // storage, so it is usable before any code runs.
+    ~CTraceLog()
+    {
+        // Process exit: no other thread writes any more, so no lock.
+        if (m_hFile) {
+            CloseHandle(m_hFile);
+            m_hFile = nullptr;
+        }
+        m_szBaseName.reset();
+    }
+
+    void SetName(const char* name)
+    {
+        Lock();
+        CloseFile();
+        size_t length = name ? std::strlen(name) : 0;
+        m_szBaseName.reset(new (std::nothrow) char[length + 1]);
+        if (m_szBaseName) {
+            if (length)
+                std::memcpy(m_szBaseName.get(), name, length);
+            m_szBaseName[length] = '\0';
+        }
+        m_bNameSet = true;
+        Unlock();
+    }
+
+    void SetLevel(int level)
+    {
+        Lock();
+        m_nLevel = level > 0 ? level : 0;
+        Unlock();
+    }
+
+    void Write(int level, const char* format, va_list args)
+    {
+        LONG filter = m_nLevel; // read without the lock, on purpose
+        if (filter == 0 || level > filter)
+            return;
+        Lock();
+        try {
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            if (m_hFile && (m_stOpenDate.wYear != now.wYear || m_stOpenDate.wMonth != now.wMonth ||
+                            m_stOpenDate.wDay != now.wDay))
+                CloseFile();
+            if (!m_hFile)
+                CreateFile();
+            if (m_hFile)
+                WriteLine(now, format, args);
+        } catch (...) {
+            // The line is lost; the caller carries on.
+        }
+        Unlock();
+    }
+
+private:
+    void Lock()
+    {
+        LONG self = static_cast<LONG>(GetCurrentThreadId());
+        if (m_nLockOwner == self)
+            return;
+        for (;;) {
+            InterlockedCompareExchange(&m_nLockOwner, self, 0);
+            if (m_nLockOwner == self)
+                return;
+            Sleep(25);
+            if (m_nLockOwner == self)
+                return;
+        }
+    }
+
+    void Unlock()
+    {
+        InterlockedCompareExchange(&m_nLockOwner, 0, static_cast<LONG>(GetCurrentThreadId()));
+    }
+
+    void CloseFile()
+    {
+        if (m_hFile) {
+            CloseHandle(m_hFile);
+            m_hFile = nullptr;
+        }
+    }
+
+    // Creates (or empties) the file. A file that cannot be created is tried
+    // again with the next line, so a passing fault does not end the trace.
+    void CreateFile()
+    {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char name[MAX_PATH + 8];
+        const char* base = m_bNameSet ? (m_szBaseName ? m_szBaseName.get() : "") : "Trace";
+        std::snprintf(name, sizeof(name), "%s.trc", base);
+        HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        m_hFile = file;
+        m_stOpenDate = now;
+    }
+
+    void WriteLine(const SYSTEMTIME& now, const char* format, va_list args)
+    {
+        // Prefix, body, CR LF and NUL in one buffer on this thread's stack.
+        char line[kMaxPrefix + kMaxBody + 3];
+        int prefix = std::snprintf(line, kMaxPrefix, "%02d:%02d:%02d_%03d_%X: ", now.wHour, now.wMinute,
+                                   now.wSecond, now.wMilliseconds, static_cast<unsigned>(m_nLockOwner));
+        if (prefix < 0 || prefix >= kMaxPrefix)
+            return;
+        int body = format ? std::vsnprintf(line + prefix, kMaxBody + 1, format, args) : 0;
+        if (body < 0)
+            body = 0; // an encoding error leaves an empty body
+        if (body > kMaxBody)
+            body = kMaxBody; // cut; vsnprintf has already stopped there
+        int length = prefix + body;
+        line[length++] = '\r';
+        line[length++] = '\n';
+        line[length] = '\0';
+        DWORD written = 0;
+        WriteFile(m_hFile, line, static_cast<DWORD>(length), &written, nullptr);
+    }
+
+    HANDLE m_hFile;
+    volatile LONG m_nLevel;
+    volatile LONG m_nLockOwner;
+    std::unique_ptr<char[]> m_szBaseName;
+    bool m_bNameSet; // TraceSetName was called at least once
+    SYSTEMTIME m_stOpenDate;
+};
+
+CTraceLog g_TraceLog;
+
+} // namespace
+
+void TraceSetName(const char* name)
+{
+    g_TraceLog.SetName(name);
+}
+
+void TraceSetLevel(int level)
+{
+    g_TraceLog.SetLevel(level);
+}
+
+void TraceWrite(int level, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    g_TraceLog.Write(level, format, args);
+    va_end(args);
+}
