@@ -15,9 +15,6 @@ namespace plat::devinst { void RegisterLoader(); }
 #ifdef RAVLIN_HAVE_TAPI
 namespace plat::tapi { void RegisterLoader(); }
 #endif
-#ifdef RAVLIN_HAVE_RESOURCES
-namespace plat::resources { void RegisterLoader(); }
-#endif
 
 namespace plat {
 
@@ -34,9 +31,6 @@ void RegisterAllProfileLoaders()
 #endif
 #ifdef RAVLIN_HAVE_TAPI
     tapi::RegisterLoader();
-#endif
-#ifdef RAVLIN_HAVE_RESOURCES
-    resources::RegisterLoader();
 #endif
 }
 
