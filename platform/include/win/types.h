@@ -196,6 +196,6 @@ typedef struct tagMSG {
 } MSG, *LPMSG;
 
 static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4, "LLP64 integer sizes");
-static_assert(sizeof(HANDLE) == 8 && sizeof(ULONG_PTR) == 8, "64-bit pointer sizes");
-static_assert(sizeof(OVERLAPPED) == 32, "OVERLAPPED has the x64 layout");
+static_assert(sizeof(HANDLE) == sizeof(void*) && sizeof(ULONG_PTR) == sizeof(void*), "pointer-sized types");
+static_assert(sizeof(OVERLAPPED) == (sizeof(void*) == 8 ? 32 : 20), "OVERLAPPED has the Windows layout");
 static_assert(sizeof(SYSTEMTIME) == 16, "SYSTEMTIME layout");
