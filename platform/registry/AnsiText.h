@@ -1,0 +1,45 @@
+// Text conversions of the registry. Names and string data are kept as
+// Unicode (names as UTF-8, string data as UTF-16LE bytes, as Windows stores
+// them); the "A" functions hand them out in the ANSI code page, which is
+// Windows-1252 on the emulated PC. Characters that page cannot show become
+// '?', as WideCharToMultiByte's default character.
+#pragma once
+
+#include <win/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat::registry {
+
+// The ANSI code page of the "A" registry functions.
+constexpr UINT kAnsiCodePage = 1252;
+
+// UTF-8 <-> code points. DecodeUtf8 returns false on a malformed sequence.
+bool DecodeUtf8(std::string_view text, std::u32string* out);
+void AppendUtf8(char32_t codePoint, std::string* out);
+
+// UTF-8 <-> ANSI (Windows-1252) text.
+std::string Utf8ToAnsi(std::string_view utf8);
+std::string AnsiToUtf8(std::string_view ansi);
+char32_t AnsiToCodePoint(unsigned char byte);
+
+// UTF-8 text -> UTF-16LE bytes (no terminator added).
+std::vector<BYTE> Utf8ToUtf16Bytes(std::string_view utf8);
+// UTF-16LE bytes -> UTF-8; an odd last byte is ignored, a lone surrogate
+// becomes U+FFFD.
+std::string Utf16BytesToUtf8(const BYTE* data, size_t size);
+// UTF-16LE bytes -> ANSI bytes, one per UTF-16 unit pair/character; NULs
+// are kept, so a stored terminator stays a terminator.
+std::string Utf16BytesToAnsi(const BYTE* data, size_t size);
+// ANSI bytes -> UTF-16LE bytes, NULs kept.
+std::vector<BYTE> AnsiToUtf16Bytes(const BYTE* data, size_t size);
+
+// Case folding for name comparison: key and value names compare without
+// regard to case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic
+// letters), while the names keep the case they were written with.
+std::string FoldCase(std::string_view utf8);
+
+} // namespace plat::registry

@@ -1,0 +1,117 @@
+// regdump: prints a key tree of a machine profile's registry as the
+// emulated programs see it, with every value's type and data.
+//
+//   regdump [--machine FOLDER] [KEY]
+//
+// KEY is a full path such as HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft (HKLM,
+// HKCU, HKCR, HKU and HKCC may stand for the roots); without KEY the whole
+// registry (HKEY_LOCAL_MACHINE and HKEY_USERS) is printed.
+#include "core/Machine.h"
+#include "registry/Loader.h"
+#include "registry/regdump/DumpWriter.h"
+
+#include <iostream>
+#include <string>
+
+namespace {
+
+struct RootName {
+    const char* full;
+    const char* shortName;
+    HKEY key;
+};
+
+const RootName kRoots[] = {
+    {"HKEY_LOCAL_MACHINE", "HKLM", HKEY_LOCAL_MACHINE}, {"HKEY_CURRENT_USER", "HKCU", HKEY_CURRENT_USER},
+    {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},   {"HKEY_USERS", "HKU", HKEY_USERS},
+    {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
+};
+
+bool sameNoCase(const std::string& a, const char* b)
+{
+    std::string upper = a;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper == b;
+}
+
+int usage(std::ostream& out, int code)
+{
+    out << "usage: regdump [--machine FOLDER] [KEY]\n"
+           "  Prints a registry key tree of a machine profile with each value's type and data.\n"
+           "  FOLDER  machine profile folder (default: $RAVLIN_MACHINE or machines/default)\n"
+           "  KEY     e.g. HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft; HKLM, HKCU, HKCR, HKU, HKCC\n"
+           "          stand for the roots; default: HKEY_LOCAL_MACHINE and HKEY_USERS\n";
+    return code;
+}
+
+// Opens KEY and dumps it; returns the exit code.
+int dumpKey(const std::string& keyPath)
+{
+    std::string rootPart = keyPath.substr(0, keyPath.find('\\'));
+    std::string rest = rootPart.size() < keyPath.size() ? keyPath.substr(rootPart.size() + 1) : "";
+    for (const RootName& root : kRoots) {
+        if (!sameNoCase(rootPart, root.full) && !sameNoCase(rootPart, root.shortName))
+            continue;
+        HKEY key = nullptr;
+        LSTATUS status = RegOpenKeyExA(root.key, rest.c_str(), 0, KEY_READ, &key);
+        if (status != ERROR_SUCCESS) {
+            std::cerr << "regdump: " << keyPath << ": "
+                      << (status == ERROR_FILE_NOT_FOUND ? "no such key" : "cannot be opened (error " +
+                                                                              std::to_string(status) + ")")
+                      << "\n";
+            return 2;
+        }
+        std::string shown = std::string(root.full) + (rest.empty() ? "" : "\\" + rest);
+        while (!shown.empty() && shown.back() == '\\')
+            shown.pop_back();
+        status = regdump::DumpTree(key, shown, std::cout);
+        RegCloseKey(key);
+        if (status != ERROR_SUCCESS) {
+            std::cerr << "regdump: " << keyPath << ": registry error " << status << "\n";
+            return 2;
+        }
+        return 0;
+    }
+    std::cerr << "regdump: " << keyPath << ": unknown root key \"" << rootPart << "\"\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string folder;
+    std::string key;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return usage(std::cout, 0);
+        if (arg == "--machine") {
+            if (++i >= argc)
+                return usage(std::cerr, 3);
+            folder = argv[i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage(std::cerr, 3);
+        } else if (key.empty()) {
+            key = arg;
+        } else {
+            return usage(std::cerr, 3);
+        }
+    }
+    if (folder.empty())
+        folder = plat::DefaultProfileFolder();
+
+    plat::registry::RegisterLoader();
+    plat::ProfileError error;
+    if (!plat::LoadMachine(folder, &error)) {
+        std::cerr << "regdump: " << error.ToString() << "\n";
+        return 1;
+    }
+    std::cout << "; regdump of " << folder << "\n\n";
+    if (!key.empty())
+        return dumpKey(key);
+    int code = dumpKey("HKEY_LOCAL_MACHINE");
+    std::cout << "\n";
+    return code != 0 ? code : dumpKey("HKEY_USERS");
+}

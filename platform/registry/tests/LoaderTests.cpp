@@ -1,0 +1,121 @@
+// Loading a profile's registry/*.reg files: order, removals, roots, and
+// refusal of broken files naming the file and the line.
+#include "registry/Loader.h"
+
+#include "core/testing/TempProfile.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+using plat::testing::TempProfile;
+
+namespace {
+
+class RegistryLoader : public ::testing::Test {
+protected:
+    void SetUp() override { plat::registry::RegisterLoader(); }
+};
+
+// The string value `name` of HKEY_LOCAL_MACHINE\`path`, or "<missing>".
+std::string readString(HKEY root, const char* path, const char* name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char buffer[256] = {};
+    DWORD size = sizeof(buffer);
+    LSTATUS status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::string(buffer) : "<missing>";
+}
+
+bool keyExists(HKEY root, const char* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+} // namespace
+
+TEST_F(RegistryLoader, FilesApplyInNameOrder)
+{
+    TempProfile profile;
+    profile.Write("registry/20-override.reg", "REGEDIT4\n"
+                                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n"
+                                              "\"v\"=\"second\"\n"
+                                              "\"gone\"=-\n"
+                                              "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Sub]\n");
+    profile.Write("registry/10-base.reg", "Windows Registry Editor Version 5.00\n"
+                                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n"
+                                          "\"v\"=\"first\"\n"
+                                          "\"gone\"=\"x\"\n"
+                                          "\"kept\"=\"k\"\n"
+                                          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Sub\\Deeper]\n");
+    profile.Write("registry/30-notes.txt", "not a registry file");
+    ASSERT_EQ(profile.Load(), "");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", "v"), "second");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", "gone"), "<missing>");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", "kept"), "k");
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\Sub"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\Sub\\Deeper"));
+}
+
+TEST_F(RegistryLoader, ProfileWithoutRegistryFolderHasEmptyRoots)
+{
+    TempProfile profile;
+    std::filesystem::remove_all(profile.Path("registry"));
+    ASSERT_EQ(profile.Load(), "");
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER, HKEY_CLASSES_ROOT}) {
+        DWORD subkeys = 99, values = 99;
+        EXPECT_EQ(RegQueryInfoKeyA(root, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(values, 0u);
+        EXPECT_EQ(subkeys, root == HKEY_USERS ? 1u : 0u); // the profile user's key
+    }
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE"));
+}
+
+TEST_F(RegistryLoader, CurrentUserIsTheProfileUserUnderUsers)
+{
+    TempProfile profile;
+    profile.Write("machine.json", R"({"user": "S-1-5-21-7-7-7-1004"})");
+    profile.Write("registry/user.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Tool]\n\"Who\"=\"me\"\n");
+    ASSERT_EQ(profile.Load(), "");
+    EXPECT_EQ(readString(HKEY_CURRENT_USER, "Software\\Tool", "Who"), "me");
+    EXPECT_EQ(readString(HKEY_USERS, "S-1-5-21-7-7-7-1004\\Software\\Tool", "Who"), "me");
+}
+
+TEST_F(RegistryLoader, BrokenFileStopsTheMachineNamingFileAndLine)
+{
+    TempProfile good;
+    good.Write("registry/a.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Good]\n\"v\"=\"good\"\n");
+    ASSERT_EQ(good.Load(), "");
+
+    TempProfile broken;
+    broken.Write("registry/a.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Half]\n\"v\"=\"half\"\n");
+    broken.Write("registry/b.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\n\"v\"=dword:xyz\n");
+    std::string error = broken.Load();
+    EXPECT_NE(error.find(broken.Path("registry/b.reg") + ":4: "), std::string::npos) << error;
+    EXPECT_NE(error.find("dword"), std::string::npos) << error;
+
+    // Nothing of the broken profile is visible; the previous registry stays.
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Half"));
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Good", "v"), "good");
+}
+
+TEST_F(RegistryLoader, ClassesRootAndCurrentConfigFileKeysLandUnderTheMachine)
+{
+    TempProfile profile;
+    profile.Write("registry/a.reg", "REGEDIT4\n"
+                                    "[HKEY_CLASSES_ROOT\\.mdm]\n@=\"modemfile\"\n"
+                                    "[HKEY_CURRENT_CONFIG\\Software\\Fonts]\n\"LogPixels\"=dword:60\n");
+    ASSERT_EQ(profile.Load(), "");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classes\\.mdm", ""), "modemfile");
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_CONFIG, "Software\\Fonts"));
+}
