@@ -1,7 +1,5 @@
 #include "registry/regdump/DumpWriter.h"
 
-#include "registry/AnsiText.h"
-
 #include <cinttypes>
 #include <cstdio>
 #include <vector>
@@ -75,22 +73,21 @@ std::string formatNumber(std::string_view data, size_t size, bool bigEndian)
     return buffer;
 }
 
-// Key names hold no '\' and no control characters in any sane profile;
-// control characters are written as \xNN all the same.
+// \xNN with two upper-case hex digits, for bytes outside printable ASCII.
+std::string hexEscape(unsigned char c)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof(buffer), "\\x%02X", c);
+    return buffer;
+}
+
+// Key names hold no '\'; bytes outside printable ASCII are escaped as in
+// quoted text.
 std::string escapeKeyName(std::string_view ansi)
 {
     std::string out;
-    for (unsigned char c : ansi) {
-        if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof(buffer), "\\x%02x", c);
-            out += buffer;
-        } else if (c >= 0x80) {
-            plat::registry::AppendUtf8(plat::registry::AnsiToCodePoint(c), &out);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
+    for (unsigned char c : ansi)
+        out += (c < 0x20 || c >= 0x7F) ? hexEscape(c) : std::string(1, static_cast<char>(c));
     return out;
 }
 
@@ -124,14 +121,8 @@ std::string Quote(std::string_view ansi)
         if (c == '\\' || c == '"') {
             out.push_back('\\');
             out.push_back(static_cast<char>(c));
-        } else if (c == '\0') {
-            out += "\\0";
-        } else if (c < 0x20 || c == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof(buffer), "\\x%02x", c);
-            out += buffer;
-        } else if (c >= 0x80) {
-            plat::registry::AppendUtf8(plat::registry::AnsiToCodePoint(c), &out);
+        } else if (c < 0x20 || c >= 0x7F) {
+            out += hexEscape(c);
         } else {
             out.push_back(static_cast<char>(c));
         }

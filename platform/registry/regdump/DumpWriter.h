@@ -14,8 +14,8 @@ namespace regdump {
 // Name of a REG_* type, or REG_TYPE(0xN) for an unknown one.
 std::string TypeName(DWORD type);
 
-// ANSI text in double quotes: \\ and \" escaped, NUL as \0, other control
-// characters as \xNN, characters above 0x7F written in UTF-8.
+// ANSI text in double quotes: '"' and '\' written \" and \\, every byte
+// outside printable ASCII as \xNN (two upper-case hex digits).
 std::string Quote(std::string_view ansi);
 
 // One value line without its indent: NAME = TYPE DATA.

@@ -5,7 +5,9 @@
 //
 // KEY is a full path such as HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft (HKLM,
 // HKCU, HKCR, HKU and HKCC may stand for the roots); without KEY the whole
-// registry (HKEY_LOCAL_MACHINE and HKEY_USERS) is printed.
+// registry (HKEY_LOCAL_MACHINE and HKEY_USERS) is printed. Exit status: 0
+// printed, 1 the key cannot be opened, 2 a wrong command line or a profile
+// that does not load.
 #include "core/Machine.h"
 #include "registry/Loader.h"
 #include "registry/regdump/DumpWriter.h"
@@ -60,7 +62,7 @@ int dumpKey(const std::string& keyPath)
                       << (status == ERROR_FILE_NOT_FOUND ? "no such key" : "cannot be opened (error " +
                                                                               std::to_string(status) + ")")
                       << "\n";
-            return 2;
+            return 1;
         }
         std::string shown = std::string(root.full) + (rest.empty() ? "" : "\\" + rest);
         while (!shown.empty() && shown.back() == '\\')
@@ -69,12 +71,12 @@ int dumpKey(const std::string& keyPath)
         RegCloseKey(key);
         if (status != ERROR_SUCCESS) {
             std::cerr << "regdump: " << keyPath << ": registry error " << status << "\n";
-            return 2;
+            return 1;
         }
         return 0;
     }
     std::cerr << "regdump: " << keyPath << ": unknown root key \"" << rootPart << "\"\n";
-    return 2;
+    return 1;
 }
 
 } // namespace
@@ -89,14 +91,14 @@ int main(int argc, char** argv)
             return usage(std::cout, 0);
         if (arg == "--machine") {
             if (++i >= argc)
-                return usage(std::cerr, 3);
+                return usage(std::cerr, 2);
             folder = argv[i];
         } else if (!arg.empty() && arg[0] == '-') {
-            return usage(std::cerr, 3);
+            return usage(std::cerr, 2);
         } else if (key.empty()) {
             key = arg;
         } else {
-            return usage(std::cerr, 3);
+            return usage(std::cerr, 2);
         }
     }
     if (folder.empty())
@@ -106,7 +108,7 @@ int main(int argc, char** argv)
     plat::ProfileError error;
     if (!plat::LoadMachine(folder, &error)) {
         std::cerr << "regdump: " << error.ToString() << "\n";
-        return 1;
+        return 2;
     }
     std::cout << "; regdump of " << folder << "\n\n";
     if (!key.empty())

@@ -119,3 +119,22 @@ TEST_F(RegistryLoader, ClassesRootAndCurrentConfigFileKeysLandUnderTheMachine)
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"));
     EXPECT_TRUE(keyExists(HKEY_CURRENT_CONFIG, "Software\\Fonts"));
 }
+
+TEST(RegistrySeedCorpus, SeedFilesLoadOrFailAsNamed)
+{
+    // The fuzzer's seeds are real files of each format; "broken-" seeds are
+    // refused, the others load.
+    std::filesystem::path corpus = REGISTRY_SEED_CORPUS;
+    int seen = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        plat::registry::Registry registry("S-1-5-21-1000-1000-1000-1001");
+        plat::registry::RegFileError error;
+        bool broken = entry.path().filename().string().rfind("broken-", 0) == 0;
+        EXPECT_EQ(plat::registry::ApplyRegFile(bytes, registry, &error), !broken)
+            << entry.path() << ":" << error.line << ": " << error.message;
+        ++seen;
+    }
+    EXPECT_GE(seen, 4);
+}
