@@ -1,0 +1,303 @@
+// The INF functions of setupapi.dll. Each computes a Win32 error code from
+// the parsed file and sets the last error once, here at the boundary.
+#include "inf/FieldValues.h"
+#include "inf/InfFile.h"
+#include "inf/InfHandles.h"
+#include "inf/InfLoader.h"
+
+#include <win/errors.h>
+#include <win/kernel.h>
+#include <win/setupapi_inf.h>
+
+#include <cstring>
+
+using namespace plat::inf;
+
+namespace {
+
+BOOL finish(DWORD error)
+{
+    SetLastError(error);
+    return error == NO_ERROR ? TRUE : FALSE;
+}
+
+// The line an INFCONTEXT points at, with the file kept alive while it is read.
+struct LineRef {
+    std::shared_ptr<const InfFile> file;
+    const InfSection* section = nullptr;
+    const InfLine* line = nullptr;
+};
+
+DWORD resolve(const INFCONTEXT* context, LineRef* ref)
+{
+    if (!context)
+        return ERROR_INVALID_PARAMETER;
+    ref->file = LookupInf(context->CurrentInf);
+    if (!ref->file)
+        return ERROR_INVALID_HANDLE;
+    if (context->Section >= ref->file->Sections().size())
+        return ERROR_LINE_NOT_FOUND;
+    ref->section = &ref->file->Sections()[context->Section];
+    if (context->Line >= ref->section->Lines().size())
+        return ERROR_LINE_NOT_FOUND;
+    ref->line = &ref->section->Lines()[context->Line];
+    return NO_ERROR;
+}
+
+void pointAt(INFCONTEXT* context, HINF inf, size_t section, size_t line)
+{
+    context->Inf = inf;
+    context->CurrentInf = inf;
+    context->Section = static_cast<DWORD>(section);
+    context->Line = static_cast<DWORD>(line);
+}
+
+DWORD findFirstLine(HINF inf, PCSTR sectionName, PCSTR key, PINFCONTEXT context)
+{
+    std::shared_ptr<const InfFile> file = LookupInf(inf);
+    if (!file)
+        return ERROR_INVALID_HANDLE;
+    if (!sectionName || !context)
+        return ERROR_INVALID_PARAMETER;
+    auto index = file->SectionIndex(sectionName);
+    if (!index)
+        return ERROR_LINE_NOT_FOUND;
+    const InfSection& section = file->Sections()[*index];
+    std::optional<size_t> line;
+    if (key)
+        line = section.FindKey(key);
+    else if (!section.Lines().empty())
+        line = 0;
+    if (!line)
+        return ERROR_LINE_NOT_FOUND;
+    pointAt(context, inf, *index, *line);
+    return NO_ERROR;
+}
+
+DWORD findNextLine(PINFCONTEXT in, PCSTR key, PINFCONTEXT out)
+{
+    LineRef ref;
+    if (!out)
+        return ERROR_INVALID_PARAMETER;
+    if (DWORD error = resolve(in, &ref))
+        return error;
+    size_t from = in->Line + 1;
+    std::optional<size_t> line;
+    if (key)
+        line = ref.section->FindKey(key, from);
+    else if (from < ref.section->Lines().size())
+        line = from;
+    if (!line)
+        return ERROR_LINE_NOT_FOUND;
+    INFCONTEXT next = *in;
+    next.Line = static_cast<DWORD>(*line);
+    *out = next;
+    return NO_ERROR;
+}
+
+// Copies `text` and its terminating zero into a caller's buffer with the
+// size rules shared by the string functions: the required size is reported
+// first, a null buffer only asks for it.
+DWORD copyString(const std::string& text, char* buffer, DWORD size, DWORD* required)
+{
+    DWORD needed = static_cast<DWORD>(text.size() + 1);
+    if (required)
+        *required = needed;
+    if (!buffer)
+        return NO_ERROR;
+    if (size < needed)
+        return ERROR_INSUFFICIENT_BUFFER;
+    std::memcpy(buffer, text.c_str(), needed);
+    return NO_ERROR;
+}
+
+DWORD getStringField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size, PDWORD required)
+{
+    LineRef ref;
+    if (DWORD error = resolve(context, &ref))
+        return error;
+    const std::string* field = ref.line->Field(index);
+    if (!field)
+        return ERROR_INVALID_PARAMETER;
+    return copyString(*field, buffer, size, required);
+}
+
+DWORD getIntField(PINFCONTEXT context, DWORD index, PINT value)
+{
+    LineRef ref;
+    if (DWORD error = resolve(context, &ref))
+        return error;
+    const std::string* field = ref.line->Field(index);
+    if (!field || !value)
+        return ERROR_INVALID_PARAMETER;
+    auto parsed = ParseIntField(*field);
+    if (!parsed)
+        return ERROR_INVALID_DATA;
+    *value = *parsed;
+    return NO_ERROR;
+}
+
+DWORD getBinaryField(PINFCONTEXT context, DWORD index, PBYTE buffer, DWORD size, LPDWORD required)
+{
+    LineRef ref;
+    if (DWORD error = resolve(context, &ref))
+        return error;
+    size_t count = ref.line->FieldCount();
+    if (index == 0 || index > count)
+        return ERROR_INVALID_PARAMETER;
+    DWORD needed = static_cast<DWORD>(count - index + 1);
+    if (required)
+        *required = needed;
+    if (!buffer)
+        return NO_ERROR;
+    if (size < needed)
+        return ERROR_INSUFFICIENT_BUFFER;
+    for (size_t i = index; i <= count; ++i) {
+        auto byte = ParseHexByteField(*ref.line->Field(i));
+        if (!byte)
+            return ERROR_INVALID_DATA;
+        buffer[i - index] = *byte;
+    }
+    return NO_ERROR;
+}
+
+// The fields from `index` on, each with its zero, and a final zero; an
+// empty field ends the list, as a REG_MULTI_SZ cannot hold an empty string.
+DWORD getMultiSzField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size, LPDWORD required)
+{
+    LineRef ref;
+    if (DWORD error = resolve(context, &ref))
+        return error;
+    size_t count = ref.line->FieldCount();
+    if (index == 0 || index > count)
+        return ERROR_INVALID_PARAMETER;
+    size_t last = index;
+    size_t total = 1;
+    for (; last <= count && !ref.line->Field(last)->empty(); ++last)
+        total += ref.line->Field(last)->size() + 1;
+    if (required)
+        *required = static_cast<DWORD>(total);
+    if (!buffer)
+        return NO_ERROR;
+    if (size < total)
+        return ERROR_INSUFFICIENT_BUFFER;
+    for (size_t i = index; i < last; ++i) {
+        const std::string& text = *ref.line->Field(i);
+        std::memcpy(buffer, text.c_str(), text.size() + 1);
+        buffer += text.size() + 1;
+    }
+    *buffer = '\0';
+    return NO_ERROR;
+}
+
+} // namespace
+
+extern "C" {
+
+HINF WINAPI SetupOpenInfFileA(PCSTR FileName, PCSTR InfClass, DWORD InfStyle, PUINT ErrorLine)
+{
+    if (ErrorLine)
+        *ErrorLine = 0;
+    LoadOutcome outcome = LoadInfFile(FileName, InfStyle, InfClass);
+    if (!outcome.file) {
+        if (ErrorLine)
+            *ErrorLine = outcome.error.line;
+        SetLastError(outcome.error.code);
+        return INVALID_HANDLE_VALUE;
+    }
+    HINF inf = InsertInf(std::move(outcome.file));
+    SetLastError(NO_ERROR);
+    return inf;
+}
+
+void WINAPI SetupCloseInfFile(HINF InfHandle)
+{
+    RemoveInf(InfHandle);
+}
+
+BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context)
+{
+    return finish(findFirstLine(InfHandle, Section, Key, Context));
+}
+
+BOOL WINAPI SetupFindNextLine(PINFCONTEXT ContextIn, PINFCONTEXT ContextOut)
+{
+    return finish(findNextLine(ContextIn, nullptr, ContextOut));
+}
+
+BOOL WINAPI SetupFindNextMatchLineA(PINFCONTEXT ContextIn, PCSTR Key, PINFCONTEXT ContextOut)
+{
+    return finish(findNextLine(ContextIn, Key, ContextOut));
+}
+
+BOOL WINAPI SetupGetLineByIndexA(HINF InfHandle, PCSTR Section, DWORD Index, PINFCONTEXT Context)
+{
+    std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
+    if (!file)
+        return finish(ERROR_INVALID_HANDLE);
+    if (!Section || !Context)
+        return finish(ERROR_INVALID_PARAMETER);
+    auto index = file->SectionIndex(Section);
+    if (!index || Index >= file->Sections()[*index].Lines().size())
+        return finish(ERROR_LINE_NOT_FOUND);
+    pointAt(Context, InfHandle, *index, Index);
+    return finish(NO_ERROR);
+}
+
+LONG WINAPI SetupGetLineCountA(HINF InfHandle, PCSTR Section)
+{
+    std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
+    DWORD error = !file ? ERROR_INVALID_HANDLE : !Section ? ERROR_INVALID_PARAMETER : NO_ERROR;
+    const InfSection* section = error == NO_ERROR ? file->FindSection(Section) : nullptr;
+    if (error == NO_ERROR && !section)
+        error = ERROR_SECTION_NOT_FOUND;
+    SetLastError(error);
+    return section ? static_cast<LONG>(section->Lines().size()) : -1;
+}
+
+BOOL WINAPI SetupEnumInfSectionsA(HINF InfHandle, UINT Index, PSTR Buffer, UINT Size, UINT* SizeNeeded)
+{
+    std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
+    if (!file)
+        return finish(ERROR_INVALID_HANDLE);
+    if (Index >= file->Sections().size())
+        return finish(ERROR_NO_MORE_ITEMS);
+    DWORD needed = 0;
+    DWORD error = copyString(file->Sections()[Index].Name(), Buffer, Size, &needed);
+    if (SizeNeeded)
+        *SizeNeeded = needed;
+    return finish(error);
+}
+
+DWORD WINAPI SetupGetFieldCount(PINFCONTEXT Context)
+{
+    LineRef ref;
+    DWORD error = resolve(Context, &ref);
+    SetLastError(error);
+    return error == NO_ERROR ? static_cast<DWORD>(ref.line->FieldCount()) : 0;
+}
+
+BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
+                                 PDWORD RequiredSize)
+{
+    return finish(getStringField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+}
+
+BOOL WINAPI SetupGetIntField(PINFCONTEXT Context, DWORD FieldIndex, PINT IntegerValue)
+{
+    return finish(getIntField(Context, FieldIndex, IntegerValue));
+}
+
+BOOL WINAPI SetupGetBinaryField(PINFCONTEXT Context, DWORD FieldIndex, PBYTE ReturnBuffer, DWORD ReturnBufferSize,
+                                LPDWORD RequiredSize)
+{
+    return finish(getBinaryField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+}
+
+BOOL WINAPI SetupGetMultiSzFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
+                                  LPDWORD RequiredSize)
+{
+    return finish(getMultiSzField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+}
+
+} // extern "C"

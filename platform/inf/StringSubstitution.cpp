@@ -1,0 +1,141 @@
+#include "inf/StringSubstitution.h"
+
+#include "inf/DirIds.h"
+#include "inf/NoCase.h"
+
+#include <win/errors.h>
+#include <win/setupapi_inf.h>
+
+namespace plat::inf {
+namespace {
+
+constexpr std::string_view kStrings = "Strings";
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+std::string folderOf(const std::string& path)
+{
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+// The first section whose name matches, by the given predicate.
+template <typename Match>
+const InfSection* findSection(const std::vector<InfSection>& sections, Match match)
+{
+    for (const InfSection& section : sections) {
+        if (match(section.Name()))
+            return &section;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<LANGID> StringsSectionLanguage(std::string_view name)
+{
+    if (name.size() <= kStrings.size() + 1 || name.size() > kStrings.size() + 5)
+        return std::nullopt;
+    if (!EqualNoCase(name.substr(0, kStrings.size()), kStrings) || name[kStrings.size()] != '.')
+        return std::nullopt;
+    unsigned value = 0;
+    for (char c : name.substr(kStrings.size() + 1)) {
+        int digit = hexDigit(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return static_cast<LANGID>(value);
+}
+
+bool StringTable::Build(const std::vector<InfSection>& sections, const ParseSettings& settings, ParseError* error)
+{
+    m_windowsDirectory = settings.windowsDirectory;
+    m_infFolder = folderOf(settings.path);
+    LANGID exact = settings.uiLanguage;
+    LANGID primary = MAKELANGID(PRIMARYLANGID(exact), SUBLANG_NEUTRAL);
+    const InfSection* chosen = findSection(sections, [&](const std::string& name) {
+        return StringsSectionLanguage(name) == exact;
+    });
+    if (!chosen) {
+        chosen = findSection(sections, [&](const std::string& name) {
+            return StringsSectionLanguage(name) == primary;
+        });
+    }
+    if (!chosen)
+        chosen = findSection(sections, [](const std::string& name) { return EqualNoCase(name, kStrings); });
+    if (!chosen)
+        return true;
+    m_chosen = chosen->Name();
+    for (const InfLine& line : chosen->Lines()) {
+        if (!line.HasKey() || line.FieldCount() == 0)
+            continue;
+        const std::string& value = *line.Field(1);
+        if (value.size() > kMaxStringsValueLength) {
+            *error = ParseError{ERROR_GENERAL_SYNTAX, line.SourceLine()};
+            return false;
+        }
+        m_values.try_emplace(FoldedName(line.Key()), value); // the first line of a key wins
+    }
+    return true;
+}
+
+std::optional<std::string> StringTable::Lookup(std::string_view token) const
+{
+    if (token.empty())
+        return std::string("%");
+    if (auto found = m_values.find(FoldedName(token)); found != m_values.end())
+        return found->second;
+    if (token.size() > 9)
+        return std::nullopt;
+    int dirid = 0;
+    for (char c : token) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        dirid = dirid * 10 + (c - '0');
+    }
+    return DirIdFolder(dirid, m_windowsDirectory, m_infFolder);
+}
+
+bool StringTable::Expand(std::string_view raw, std::string* out) const
+{
+    size_t first = raw.find('%');
+    if (first == std::string_view::npos) {
+        out->assign(raw);
+        return raw.size() <= MAX_INF_STRING_LENGTH;
+    }
+    out->assign(raw.substr(0, first));
+    size_t start = first;
+    bool inside = false;
+    for (size_t p = first; p < raw.size(); ++p) {
+        if (raw[p] != '%')
+            continue;
+        inside = !inside;
+        if (inside) {
+            out->append(raw.substr(start, p - start));
+            start = p;
+            continue;
+        }
+        std::string_view token = raw.substr(start + 1, p - start - 1);
+        if (auto value = Lookup(token))
+            out->append(*value);
+        else
+            out->append(raw.substr(start, p - start + 1));
+        start = p + 1;
+        if (out->size() > MAX_INF_STRING_LENGTH)
+            return false;
+    }
+    out->append(raw.substr(start));
+    return out->size() <= MAX_INF_STRING_LENGTH;
+}
+
+} // namespace plat::inf
