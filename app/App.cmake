@@ -1,0 +1,11 @@
+# The program itself: the application object, the dialog, the engine and
+# the whole emulated PC, with the program's resources embedded.
+if(TARGET ravlin_ui AND TARGET plat_framework_main)
+  add_executable(Ravlin ${CMAKE_SOURCE_DIR}/app/RavlinApp.cpp)
+  target_include_directories(Ravlin PRIVATE ${CMAKE_SOURCE_DIR}/app)
+  target_link_libraries(Ravlin PRIVATE ravlin_ui plat_framework_main plat_boot)
+  ravlin_warnings(Ravlin)
+  if(COMMAND ravlin_embed_resources AND EXISTS ${CMAKE_SOURCE_DIR}/app/Ravlin.rc)
+    ravlin_embed_resources(Ravlin ${CMAKE_SOURCE_DIR}/app/Ravlin.rc)
+  endif()
+endif()

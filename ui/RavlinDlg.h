@@ -1,0 +1,62 @@
+// CRavlinDlg: the program's only window. It shows one HTML page at a time
+// from the page folder, fills in the modem's texts, reacts to the pages'
+// three buttons, starts and stops the test engine, and turns the engine's
+// messages into the next page.
+#pragma once
+
+#include "Pages.h"
+#include "TestThread.h"
+
+#include <afxdhtml.h>
+
+class CRavlinDlg : public CDHtmlDialog {
+public:
+    explicit CRavlinDlg(CWnd* pParent = NULL);
+    ~CRavlinDlg() override;
+
+    enum { IDD = 102 };
+
+    HRESULT OnButtonOK(IHTMLElement* pElement);
+    HRESULT OnButtonCancel(IHTMLElement* pElement);
+    HRESULT OnButtonSpecial(IHTMLElement* pElement);
+
+    // Shows the page: m_nPage = nPage, then the browser goes to its file.
+    void NavigatePage(int nPage);
+
+    afx_msg LRESULT OnTestResult(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnDetectResult(WPARAM wParam, LPARAM lParam);
+
+    CString m_strModemName;
+    CString m_strDriverVersion;
+    CString m_strCountry;
+    CString m_strSwVersion;
+    CString m_strReleaseDate;
+    int m_nPage;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    // Chooses the language folder below m_strHtmPath.
+    void SetHtmPath();
+    void StartTest();
+    // Hands a start that was clicked while detection ran to the engine.
+    void StartPendingTest();
+
+    HICON m_hIcon;
+    CString m_strHtmPath;
+
+public:
+    CTestThread m_TestThread;
+
+protected:
+    BOOL m_bTesting;
+    // Detection has reported; until then a start click only waits.
+    BOOL m_bDetectDone;
+    // ButtonOK was clicked on the start page while detection still ran: the
+    // run starts as soon as the detection result has been shown.
+    BOOL m_bStartPending;
+
+    DECLARE_MESSAGE_MAP()
+    DECLARE_DHTML_EVENT_MAP()
+};
