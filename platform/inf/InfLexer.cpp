@@ -312,7 +312,9 @@ private:
             PopState();
             return p + 1;
         }
-        PushToken(p);
+        // The carriage return of a CR LF line end is no part of the text.
+        PushToken(p > m_start && m_text[p - 1] == '\r' ? p - 1 : p);
+        m_start = p;
         PopState();
         return p;
     }

@@ -50,9 +50,11 @@ int main(int argc, char** argv)
         plat::LoadMachine(plat::DefaultProfileFolder(), &error);
     }
 
-    // SetupAPI looks a bare name up in the INF folder; a file of that name
-    // in the current folder is what the user means here.
-    if (file.find_first_of("\\/") == std::string::npos && std::filesystem::exists(file))
-        file = ".\\" + file;
+    // A host path that exists is made absolute, so that "..\" and the like
+    // need no Windows meaning; that includes a bare name of a file in the
+    // current folder, which SetupAPI itself would look up in the INF folder.
+    bool drivePath = file.size() >= 2 && file[1] == ':';
+    if (!drivePath && std::filesystem::exists(file))
+        file = std::filesystem::absolute(file).lexically_normal().string();
     return infdump::DumpInf(file, std::cout, std::cerr);
 }

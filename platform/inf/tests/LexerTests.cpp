@@ -28,6 +28,7 @@ const LineCase kLines[] = {
     {"ab=\"\"\"\"", "ab", {"\""}},
     {"ab=\"\"", "ab", {""}},
     {"ab=\"unterminated, really", "ab", {"unterminated, really"}},
+    {"ab=\"open \r", "ab", {"open "}},
     {"ab=cd;ef", "ab", {"cd"}},
     {"ab=cd ; comment, with = signs", "ab", {"cd"}},
     {"ab=\"cd;ef\"", "ab", {"cd;ef"}},
