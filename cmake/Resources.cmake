@@ -1,0 +1,91 @@
+# Windows resource scripts (.rc) in the Linux build.
+#
+# A .rc script is compiled by windres (binutils-mingw-w64) into a .res file,
+# exactly as for a Windows build; the .res bytes are then written into a
+# generated C++ source that becomes part of the target. When the image is
+# loaded, that code registers the bytes with the platform under the image's
+# HMODULE (RavlinRegisterResources), so FindResourceA, LoadStringA and
+# LoadIconA find them.
+#
+#   ravlin_embed_resources(target script.rc [DEPENDS files...])
+#
+# The files beside the script (headers, icons, manifests) are dependencies
+# on their own; DEPENDS names others that the script reads.
+# Executables link plat_resources for the registration; a shared library
+# (an applet) takes it from the program that loads it.
+#
+# Run as a script (cmake -P) this file does the .res -> .cpp step.
+
+if(CMAKE_SCRIPT_MODE_FILE AND DEFINED RAVLIN_RES_INPUT)
+  file(READ ${RAVLIN_RES_INPUT} hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR byteCount "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f][0-9a-f])"
+         "\\1\n" hex "${hex}")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  file(WRITE ${RAVLIN_RES_OUTPUT}
+"// Generated from ${RAVLIN_RES_SOURCE} by ravlin_embed_resources: the compiled
+// resources of this image (${byteCount} bytes), registered while it is loaded.
+extern \"C\" void RavlinRegisterResources(const void* anchor, const unsigned char* data, unsigned long size);
+extern \"C\" void RavlinUnregisterResources(const void* anchor);
+
+namespace {
+
+alignas(4) const unsigned char kResources[] = {
+${bytes}
+};
+
+struct ImageResources {
+    ImageResources() { RavlinRegisterResources(kResources, kResources, sizeof(kResources)); }
+    ~ImageResources() { RavlinUnregisterResources(kResources); }
+    ImageResources(const ImageResources&) = delete;
+    ImageResources& operator=(const ImageResources&) = delete;
+} g_imageResources;
+
+} // namespace
+")
+  return()
+endif()
+
+find_program(RAVLIN_WINDRES NAMES x86_64-w64-mingw32-windres windres)
+if(NOT RAVLIN_WINDRES)
+  message(FATAL_ERROR
+    "windres was not found. The resource scripts (.rc) are compiled with it: "
+    "install the package binutils-mingw-w64-x86-64 (x86_64-w64-mingw32-windres) "
+    "or point RAVLIN_WINDRES at a windres.")
+endif()
+
+set(RAVLIN_RESOURCES_CMAKE ${CMAKE_CURRENT_LIST_FILE} CACHE INTERNAL "The resource embedding script")
+get_filename_component(RAVLIN_WIN32_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/../platform/include ABSOLUTE)
+set(RAVLIN_WIN32_INCLUDE ${RAVLIN_WIN32_INCLUDE} CACHE INTERNAL "The Win32 headers, winres.h among them")
+
+function(ravlin_embed_resources target rcfile)
+  cmake_parse_arguments(E "" "" "DEPENDS" ${ARGN})
+  get_filename_component(rc ${rcfile} ABSOLUTE)
+  get_filename_component(rcdir ${rc} DIRECTORY)
+  get_filename_component(base ${rc} NAME_WE)
+  set(res ${CMAKE_CURRENT_BINARY_DIR}/${target}_${base}.res)
+  set(cpp ${CMAKE_CURRENT_BINARY_DIR}/${target}_${base}_res.cpp)
+  # Everything a script can pull in lies beside it: headers, icons, manifests.
+  file(GLOB_RECURSE inputs ${rcdir}/*.h ${rcdir}/*.ico ${rcdir}/*.manifest ${rcdir}/*.bmp)
+  add_custom_command(OUTPUT ${res}
+    COMMAND ${RAVLIN_WINDRES}
+            --preprocessor=${CMAKE_C_COMPILER} --preprocessor-arg=-E --preprocessor-arg=-xc
+            --preprocessor-arg=-DRC_INVOKED
+            -I ${rcdir} -I ${RAVLIN_WIN32_INCLUDE}
+            -O res -i ${rc} -o ${res}
+    WORKING_DIRECTORY ${rcdir}
+    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_WIN32_INCLUDE}/winres.h
+    COMMENT "Compiling resources ${base}.rc"
+    VERBATIM)
+  add_custom_command(OUTPUT ${cpp}
+    COMMAND ${CMAKE_COMMAND} -DRAVLIN_RES_INPUT=${res} -DRAVLIN_RES_OUTPUT=${cpp} -DRAVLIN_RES_SOURCE=${base}.rc
+            -P ${RAVLIN_RESOURCES_CMAKE}
+    DEPENDS ${res} ${RAVLIN_RESOURCES_CMAKE}
+    VERBATIM)
+  target_sources(${target} PRIVATE ${cpp})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "EXECUTABLE")
+    target_link_libraries(${target} PRIVATE plat_resources)
+  endif()
+endfunction()

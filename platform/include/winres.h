@@ -1,0 +1,90 @@
+/* Constants for resource scripts (.rc): version, dialog and window styles,
+   languages. Resource compilers read this header, so it holds nothing but
+   macros. */
+#pragma once
+
+/* ---- version resources ---- */
+#define VS_VERSION_INFO 1
+#define VS_FFI_FILEFLAGSMASK 0x0000003FL
+#define VS_FF_DEBUG 0x00000001L
+#define VS_FF_PRERELEASE 0x00000002L
+#define VOS__WINDOWS32 0x00000004L
+#define VOS_NT_WINDOWS32 0x00040004L
+#define VFT_UNKNOWN 0x00000000L
+#define VFT_APP 0x00000001L
+#define VFT_DLL 0x00000002L
+#define VFT2_UNKNOWN 0x00000000L
+
+/* ---- manifests ---- */
+#define RT_MANIFEST 24
+#define CREATEPROCESS_MANIFEST_RESOURCE_ID 1
+#define ISOLATIONAWARE_MANIFEST_RESOURCE_ID 2
+
+/* ---- dialog and window styles ---- */
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+#define DS_FIXEDSYS 0x0008L
+#define DS_CENTER 0x0800L
+#define DS_SHELLFONT (DS_SETFONT | DS_FIXEDSYS)
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_MINIMIZE 0x20000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_SYSMENU 0x00080000L
+#define WS_THICKFRAME 0x00040000L
+#define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
+#define WS_EX_APPWINDOW 0x00040000L
+#define IDC_STATIC (-1)
+
+/* ---- languages ---- */
+#ifndef LANG_NEUTRAL
+#define LANG_NEUTRAL 0x00
+#endif
+#ifndef LANG_CHINESE
+#define LANG_CHINESE 0x04
+#endif
+#ifndef LANG_ENGLISH
+#define LANG_ENGLISH 0x09
+#endif
+#define LANG_ARABIC 0x01
+#define LANG_GERMAN 0x07
+#define LANG_SPANISH 0x0a
+#define LANG_FRENCH 0x0c
+#define LANG_ITALIAN 0x10
+#define LANG_JAPANESE 0x11
+#define LANG_KOREAN 0x12
+#define LANG_DUTCH 0x13
+#define LANG_POLISH 0x15
+#define LANG_PORTUGUESE 0x16
+#define LANG_ROMANIAN 0x18
+#define LANG_RUSSIAN 0x19
+#define LANG_CROATIAN 0x1a
+#define LANG_SWEDISH 0x1d
+#define LANG_THAI 0x1e
+
+#ifndef SUBLANG_NEUTRAL
+#define SUBLANG_NEUTRAL 0x00
+#endif
+#ifndef SUBLANG_DEFAULT
+#define SUBLANG_DEFAULT 0x01
+#endif
+#ifndef SUBLANG_ENGLISH_US
+#define SUBLANG_ENGLISH_US 0x01
+#endif
+#ifndef SUBLANG_CHINESE_SIMPLIFIED
+#define SUBLANG_CHINESE_SIMPLIFIED 0x02
+#endif
+#define SUBLANG_ARABIC_SAUDI_ARABIA 0x01
+#define SUBLANG_FRENCH 0x01
+#define SUBLANG_ITALIAN 0x01
+#define SUBLANG_DUTCH 0x01
+#define SUBLANG_PORTUGUESE_BRAZILIAN 0x01
+#define SUBLANG_ROMANIAN_ROMANIA 0x01
+#define SUBLANG_RUSSIAN_RUSSIA 0x01
+#define SUBLANG_CROATIAN_CROATIA 0x01
+#define SUBLANG_POLISH_POLAND 0x01
+#define SUBLANG_THAI_THAILAND 0x01
+#define SUBLANG_JAPANESE_JAPAN 0x01
+#define SUBLANG_KOREAN 0x01
