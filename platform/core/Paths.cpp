@@ -158,7 +158,8 @@ std::optional<std::string> ToHost(const char* windowsPath)
         Fail(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
     }
-    return resolveBelow(cwd, splitComponents(path));
+    // ".." may climb above the current directory, so resolve from the root.
+    return resolveBelow("/", splitComponents(std::string(cwd) + "/" + path));
 }
 
 std::string ToWindows(const std::string& hostPath)

@@ -57,6 +57,8 @@ TEST_F(Paths, RelativePathsFollowTheCurrentDirectory)
     std::string cwd = std::filesystem::current_path().string();
     EXPECT_EQ(*plat::paths::ToHost("Ravlin_Trace.trc"), cwd + "/Ravlin_Trace.trc");
     EXPECT_EQ(*plat::paths::ToHost("Z:\\tmp"), "/tmp");
+    std::string parent = std::filesystem::current_path().parent_path().string();
+    EXPECT_EQ(*plat::paths::ToHost("..\\x.inf"), parent + "/x.inf");
 }
 
 TEST(PathsDevices, ComPortsAreDeviceNamesInAnyFolder)
