@@ -55,13 +55,16 @@ char32_t foldCodePoint(char32_t c)
 
 bool DecodeUtf8(std::string_view text, std::u32string* out)
 {
-    out->clear();
-    out->reserve(text.size());
+    if (out) {
+        out->clear();
+        out->reserve(text.size());
+    }
     size_t i = 0;
     while (i < text.size()) {
         unsigned char b = static_cast<unsigned char>(text[i]);
         if (b < 0x80) {
-            out->push_back(b);
+            if (out)
+                out->push_back(b);
             ++i;
             continue;
         }
@@ -90,7 +93,8 @@ bool DecodeUtf8(std::string_view text, std::u32string* out)
         static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
         if (c < kMin[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             return false;
-        out->push_back(c);
+        if (out)
+            out->push_back(c);
         i += static_cast<size_t>(extra) + 1;
     }
     return true;

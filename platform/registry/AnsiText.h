@@ -17,7 +17,8 @@ namespace plat::registry {
 // The ANSI code page of the "A" registry functions.
 constexpr UINT kAnsiCodePage = 1252;
 
-// UTF-8 <-> code points. DecodeUtf8 returns false on a malformed sequence.
+// UTF-8 <-> code points. DecodeUtf8 returns false on a malformed sequence;
+// with a null `out` it only checks the text.
 bool DecodeUtf8(std::string_view text, std::u32string* out);
 void AppendUtf8(char32_t codePoint, std::string* out);
 

@@ -68,8 +68,7 @@ bool DecodeRegFileText(std::string_view bytes, RegFileText* text, RegFileError* 
     } else {
         if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
             bytes.remove_prefix(3);
-        std::u32string ignored;
-        if (DecodeUtf8(bytes, &ignored))
+        if (DecodeUtf8(bytes, nullptr))
             text->utf8.assign(bytes);
         else
             text->utf8 = AnsiToUtf8(bytes); // an 8-bit file in the ANSI code page

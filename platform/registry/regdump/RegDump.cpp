@@ -9,6 +9,7 @@
 // printed, 1 the key cannot be opened, 2 a wrong command line or a profile
 // that does not load.
 #include "core/Machine.h"
+#include "registry/AnsiText.h"
 #include "registry/Loader.h"
 #include "registry/regdump/DumpWriter.h"
 
@@ -47,6 +48,42 @@ int usage(std::ostream& out, int code)
     return code;
 }
 
+// The path below `root` with each name as the registry keeps it, for the
+// key line; `rest` names an existing key in any case.
+std::string storedPath(HKEY root, const std::string& rest)
+{
+    using plat::registry::AnsiToUtf8;
+    using plat::registry::FoldCase;
+    std::string shown;
+    HKEY parent = root;
+    size_t start = 0;
+    while (start < rest.size()) {
+        size_t end = rest.find('\\', start);
+        std::string element = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? rest.size() : end + 1;
+        if (element.empty())
+            continue;
+        std::string wanted = FoldCase(AnsiToUtf8(element));
+        char name[256];
+        for (DWORD i = 0; RegEnumKeyA(parent, i, name, sizeof(name)) == ERROR_SUCCESS; ++i) {
+            if (FoldCase(AnsiToUtf8(name)) == wanted) {
+                element = name;
+                break;
+            }
+        }
+        HKEY child = nullptr;
+        if (RegOpenKeyExA(parent, element.c_str(), 0, KEY_READ, &child) != ERROR_SUCCESS)
+            break;
+        if (parent != root)
+            RegCloseKey(parent);
+        parent = child;
+        shown += "\\" + element;
+    }
+    if (parent != root)
+        RegCloseKey(parent);
+    return shown;
+}
+
 // Opens KEY and dumps it; returns the exit code.
 int dumpKey(const std::string& keyPath)
 {
@@ -64,9 +101,7 @@ int dumpKey(const std::string& keyPath)
                       << "\n";
             return 1;
         }
-        std::string shown = std::string(root.full) + (rest.empty() ? "" : "\\" + rest);
-        while (!shown.empty() && shown.back() == '\\')
-            shown.pop_back();
+        std::string shown = std::string(root.full) + storedPath(root.key, rest);
         status = regdump::DumpTree(key, shown, std::cout);
         RegCloseKey(key);
         if (status != ERROR_SUCCESS) {
