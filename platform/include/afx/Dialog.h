@@ -35,6 +35,7 @@ protected:
     // without a message.
     virtual void OnModalIdle() {}
     BOOL IsModalEnded() const { return m_bModalEnded; }
+    INT_PTR GetModalResult() const { return m_nModalResult; }
 
     DECLARE_MESSAGE_MAP()
 

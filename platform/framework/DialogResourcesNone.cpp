@@ -1,0 +1,17 @@
+// Builds without the resources family: dialogs have no caption or icon of
+// their own, and the pages keep their titles.
+#include "framework/DialogResources.h"
+
+namespace plat::ui {
+
+std::string DialogCaption(HINSTANCE, LPCSTR)
+{
+    return "";
+}
+
+std::string IconFile(HINSTANCE, LPCSTR)
+{
+    return "";
+}
+
+} // namespace plat::ui
