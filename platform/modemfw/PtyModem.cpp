@@ -67,6 +67,7 @@ PtyModem::~PtyModem()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stop = true;
+        m_dtrHandled.notify_all();
     }
     Wake();
     if (m_thread.joinable())
@@ -91,11 +92,14 @@ void PtyModem::GoAway()
 
 void PtyModem::DropDtr()
 {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_dtrDropped = true;
-    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_stop || m_gone)
+        return;
+    const uint64_t request = ++m_dtrRequested;
     Wake();
+    // Whatever the port sends after this call reaches a modem that has hung up.
+    m_dtrHandled.wait_for(lock, std::chrono::seconds(2),
+                          [&] { return m_dtrDone >= request || m_stop || m_gone; });
 }
 
 void PtyModem::Run()
@@ -104,19 +108,30 @@ void PtyModem::Run()
     }
 }
 
-bool PtyModem::Pump()
+bool PtyModem::TakeRequests()
 {
-    bool dtrDropped = false;
-    bool goAway = false;
+    uint64_t dtrRequested = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stop)
             return false;
-        dtrDropped = std::exchange(m_dtrDropped, false);
-        goAway = std::exchange(m_goAway, false);
+        dtrRequested = m_dtrRequested;
+        m_goingAway = m_goingAway || std::exchange(m_goAway, false);
     }
-    if (dtrDropped)
+    if (dtrRequested != m_dtrSeen) {
+        m_dtrSeen = dtrRequested;
         m_firmware.DropDtr();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_dtrDone = dtrRequested;
+        m_dtrHandled.notify_all();
+    }
+    return true;
+}
+
+bool PtyModem::Pump()
+{
+    if (!TakeRequests())
+        return false;
 
     clock::TimePoint now = clock::Now();
     m_firmware.Tick(now);
@@ -129,12 +144,16 @@ bool PtyModem::Pump()
         m_pendingOutput.erase(0, static_cast<size_t>(n));
     }
 
-    if (goAway || m_firmware.Gone()) {
+    if (m_goingAway || m_firmware.Gone()) {
         // Closing the master hangs the slave up: open ports see EIO, and the
         // device node disappears.
         m_keepSlave.Reset();
         m_master.Reset();
-        m_gone = true;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_gone = true;
+            m_dtrHandled.notify_all();
+        }
         // Stay until stopped, so the owner's join is the only way out.
         pollfd wake{m_wake.Get(), POLLIN, 0};
         while (true) {
@@ -164,6 +183,10 @@ bool PtyModem::Pump()
         uint64_t count;
         (void)!::read(m_wake.Get(), &count, sizeof(count));
     }
+    // A DTR drop that came with the bytes was earlier than they were: the
+    // port was closed before it was opened again and written to.
+    if (!TakeRequests())
+        return false;
     if (fds[0].revents & POLLIN) {
         char buffer[4096];
         ssize_t n = ::read(m_master.Get(), buffer, sizeof(buffer));

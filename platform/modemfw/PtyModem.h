@@ -9,6 +9,8 @@
 #include "modemfw/UniqueFd.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,7 +34,8 @@ public:
     // Takes the port away now, as the "portGone" fault does.
     void GoAway();
 
-    // The port on the other side was closed: DTR drops.
+    // The port on the other side was closed: DTR drops. Returns once the
+    // firmware has hung up.
     void DropDtr();
 
 private:
@@ -40,6 +43,7 @@ private:
     void Run();
     void Wake();
     bool Pump(); // one turn of the loop; false when the thread should end
+    bool TakeRequests(); // acts on DropDtr/GoAway; false once stopped
 
     Firmware m_firmware; // used by the thread only
     UniqueFd m_master;
@@ -50,9 +54,13 @@ private:
 
     std::mutex m_mutex; // guards the requests below
     bool m_stop = false;
-    bool m_dtrDropped = false;
+    uint64_t m_dtrRequested = 0;
+    uint64_t m_dtrDone = 0;
+    std::condition_variable m_dtrHandled;
     bool m_goAway = false;
 
+    bool m_goingAway = false; // used by the thread only
+    uint64_t m_dtrSeen = 0;   // used by the thread only
     std::atomic<bool> m_gone{false};
     std::thread m_thread;
 };

@@ -1,0 +1,180 @@
+#include "SerialFixture.h"
+
+#include <functional>
+#include <thread>
+#include <vector>
+
+using plat::serial::testing::SerialTest;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr ULONG_PTR kStatusPending = 0x103;
+constexpr ULONG_PTR kStatusCancelled = 0xC0000120;
+
+struct Overlapped {
+    Overlapped() { ov.hEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr); }
+    ~Overlapped() { CloseHandle(ov.hEvent); }
+    bool Signalled(DWORD ms = 0) { return WaitForSingleObject(ov.hEvent, ms) == WAIT_OBJECT_0; }
+    OVERLAPPED ov{};
+};
+
+} // namespace
+
+TEST_F(SerialTest, ReadPendsUntilAByteComesThenCompletes)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    Overlapped read;
+    char c = 0;
+    DWORD n = 99;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    EXPECT_EQ(read.ov.Internal, kStatusPending);
+    EXPECT_FALSE(read.Signalled()) << "the event is reset when the request starts";
+
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_INCOMPLETE));
+
+    Send(port, "ATI0\r\n");
+    ASSERT_TRUE(read.Signalled(2000));
+    ASSERT_TRUE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(c, 'A');
+
+    // Once the reply waits in the port, a read completes at once, event set.
+    std::this_thread::sleep_for(50ms);
+    Overlapped again;
+    n = 0;
+    ASSERT_TRUE(ReadFile(port, &c, 1, &n, &again.ov));
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(c, 'T');
+    EXPECT_TRUE(again.Signalled());
+    EXPECT_EQ(again.ov.Internal, 0u);
+    EXPECT_EQ(again.ov.InternalHigh, 1u);
+    CloseHandle(port);
+}
+
+TEST_F(SerialTest, WritesQueueBehindAPendingWrite)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    // More than a pty takes at once; the modem ignores bytes outside a command line.
+    std::string big(1 << 20, 'x');
+    Overlapped first, second;
+    DWORD n = 0;
+    SetLastError(0xdeadbeef);
+    ASSERT_FALSE(WriteFile(port, big.data(), static_cast<DWORD>(big.size()), &n, &first.ov));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(WriteFile(port, "*", 1, &n, &second.ov)) << "a second write waits behind the first";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+
+    ASSERT_TRUE(GetOverlappedResult(port, &second.ov, &n, TRUE));
+    EXPECT_EQ(n, 1u);
+    EXPECT_TRUE(first.Signalled()) << "FIFO: the first write finished before the second";
+    ASSERT_TRUE(GetOverlappedResult(port, &first.ov, &n, FALSE));
+    EXPECT_EQ(n, big.size());
+    CloseHandle(port);
+}
+
+TEST_F(SerialTest, ClosingCancelsPendingIoAndSetsTheEvents)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    Overlapped read;
+    char c = 0;
+    DWORD n = 0;
+    ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    // Another thread closes the handle while the request is outstanding.
+    std::thread closer([port] { CloseHandle(port); });
+    EXPECT_TRUE(read.Signalled(2000));
+    closer.join();
+    EXPECT_EQ(read.ov.Internal, kStatusCancelled);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+    // A synchronous read blocked in another thread ends with ERROR_OPERATION_ABORTED.
+    HANDLE sync = OpenPort("COM3", 0);
+    ASSERT_NE(sync, INVALID_HANDLE_VALUE);
+    BOOL result = TRUE;
+    DWORD error = 0;
+    std::thread reader([&] {
+        char buffer[4];
+        DWORD got = 0;
+        result = ReadFile(sync, buffer, sizeof(buffer), &got, nullptr);
+        error = GetLastError();
+    });
+    std::this_thread::sleep_for(50ms);
+    CloseHandle(sync);
+    reader.join();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+}
+
+TEST_F(SerialTest, DuplicateKeepsThePortOpenUntilTheLastClose)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    HANDLE copy = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), port, GetCurrentProcess(), &copy, 0, FALSE,
+                                DUPLICATE_SAME_ACCESS));
+    Overlapped read;
+    char c = 0;
+    DWORD n = 0;
+    ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    ASSERT_TRUE(CloseHandle(port));
+    EXPECT_FALSE(read.Signalled(20)) << "the request lives on while a handle is open";
+
+    Send(copy, "AT\r\n");
+    ASSERT_TRUE(read.Signalled(2000));
+    ASSERT_TRUE(GetOverlappedResult(copy, &read.ov, &n, FALSE));
+    EXPECT_EQ(c, 'A');
+    EXPECT_EQ(Receive(copy, 8), "T\r\r\nOK\r\n");
+    EXPECT_EQ(OpenPort("COM3"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    ASSERT_TRUE(CloseHandle(copy));
+    HANDLE again = OpenPort("COM3");
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+}
+
+TEST_F(SerialTest, PortGoingAwayMidCommandFailsPendingAndLaterIo)
+{
+    HANDLE port = OpenPort("COM4");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    Send(port, "AT|DMA=10000\r\n");
+    EXPECT_EQ(Receive(port, 13), "AT|DMA=10000\r");
+    Overlapped read;
+    char c = 0;
+    DWORD n = 0;
+    ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    ASSERT_TRUE(read.Signalled(2000));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+
+    struct Case {
+        const char* what;
+        std::function<BOOL()> call;
+        DWORD error;
+    } later[] = {
+        {"ReadFile", [&] { Overlapped o; return ReadFile(port, &c, 1, &n, &o.ov); }, ERROR_BAD_COMMAND},
+        {"WriteFile", [&] { Overlapped o; return WriteFile(port, "A", 1, &n, &o.ov); }, ERROR_BAD_COMMAND},
+        {"GetCommTimeouts", [&] { COMMTIMEOUTS t; return GetCommTimeouts(port, &t); }, ERROR_BAD_COMMAND},
+    };
+    for (const auto& c : later) {
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(c.call()) << c.what;
+        EXPECT_EQ(GetLastError(), c.error) << c.what;
+    }
+    EXPECT_TRUE(CloseHandle(port));
+    EXPECT_FALSE(plat::serial::PortExists("COM4"));
+    EXPECT_EQ(OpenPort("COM4"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
