@@ -2,6 +2,8 @@
 
 #include "devinst/Text.h"
 
+#include <cfgmgr32.h>
+
 #include <algorithm>
 
 namespace plat::devinst {
@@ -43,6 +45,9 @@ std::vector<DeviceEntry> ListDevices()
                     continue;
                 DeviceEntry entry;
                 entry.instanceId = enumerator + "\\" + device + "\\" + instance;
+                // Windows has no device whose ID does not fit MAX_DEVICE_ID_LEN.
+                if (entry.instanceId.size() >= MAX_DEVICE_ID_LEN)
+                    continue;
                 if (std::optional<std::string> guid = instanceKey.QueryString("ClassGUID"))
                     entry.classGuid = ParseGuid(*guid).value_or(kNullGuid);
                 devices.push_back(std::move(entry));

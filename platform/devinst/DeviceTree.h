@@ -15,7 +15,8 @@ struct DeviceEntry {
 };
 
 // Every instance key, in key order (each level sorted as the registry
-// enumerates keys: case-insensitively).
+// enumerates keys: case-insensitively). Keys whose ID would not fit
+// MAX_DEVICE_ID_LEN are no devices.
 std::vector<DeviceEntry> ListDevices();
 
 // Opens a device's instance key.

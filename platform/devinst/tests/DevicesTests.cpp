@@ -295,3 +295,20 @@ TEST_F(Devices, DriverKeyOpensForTheRegistryApi)
     }
     SetupDiDestroyDeviceInfoList(set);
 }
+
+TEST(DeviceIds, AnIdThatDoesNotFitMaxDeviceIdLenIsNoDevice)
+{
+    DevinstProfile pc;
+    pc.Add({"PCI\\VEN_1\\" + std::string(189, 'A')}); // 199 characters
+    pc.Add({"PCI\\VEN_2\\" + std::string(190, 'B')}); // 200 characters
+    ASSERT_EQ(pc.Load(), "");
+    HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA data{};
+    data.cbSize = sizeof(data);
+    ASSERT_TRUE(SetupDiEnumDeviceInfo(set, 0, &data));
+    char id[MAX_DEVICE_ID_LEN];
+    EXPECT_EQ(CM_Get_Device_IDA(data.DevInst, id, sizeof(id), 0), static_cast<CONFIGRET>(CR_SUCCESS));
+    EXPECT_EQ(std::strlen(id), 199u);
+    EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 1, &data));
+    SetupDiDestroyDeviceInfoList(set);
+}
