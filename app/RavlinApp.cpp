@@ -24,7 +24,9 @@ BOOL IsUnderWow64()
     typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
     HMODULE hKernel = GetModuleHandleA("kernel32");
     IsWow64ProcessFn pfnIsWow64 =
-        hKernel ? reinterpret_cast<IsWow64ProcessFn>(GetProcAddress(hKernel, "IsWow64Process")) : NULL;
+        hKernel ? reinterpret_cast<IsWow64ProcessFn>(
+                      reinterpret_cast<void (*)(void)>(GetProcAddress(hKernel, "IsWow64Process")))
+                : NULL;
     BOOL bWow64 = FALSE;
     if (pfnIsWow64 && !pfnIsWow64(GetCurrentProcess(), &bWow64))
         bWow64 = FALSE;
