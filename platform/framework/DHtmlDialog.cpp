@@ -79,9 +79,11 @@ BOOL CDHtmlDialog::OnInitDialog()
     Impl& impl = *m_pImpl;
     if (!impl.server.Start()) {
         std::fprintf(stderr, "Ravlin: cannot serve the dialog's pages on 127.0.0.1\n");
+        EndDialog(-1); // no window can be shown
         return TRUE;
     }
     impl.serving = true;
+    SetHostFlags(m_dwHostFlags);
     HWND hwnd = m_hWnd;
     impl.state.SetNotifier([hwnd] { ::PostMessage(hwnd, WM_PAGE_EVENTS, 0, 0); });
     HINSTANCE module = AfxGetResourceHandle();
@@ -106,6 +108,12 @@ void CDHtmlDialog::Navigate(LPCTSTR lpszURL, DWORD, LPCTSTR, LPCTSTR, LPVOID, DW
     m_pImpl->server.SetRoot(location->rootHost);
     m_pImpl->rootWindows = location->rootWindows;
     m_pImpl->state.Navigate(location->url);
+}
+
+void CDHtmlDialog::SetHostFlags(DWORD dwFlags)
+{
+    m_dwHostFlags = dwFlags;
+    m_pImpl->state.SetScrolling(!(dwFlags & DOCHOSTUIFLAG_SCROLL_NO));
 }
 
 void CDHtmlDialog::OnDocumentComplete(LPDISPATCH, LPCTSTR)

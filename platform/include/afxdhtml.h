@@ -85,7 +85,9 @@ public:
     // file: URL. Asynchronous: OnDocumentComplete follows once it has loaded.
     void Navigate(LPCTSTR lpszURL, DWORD dwFlags = 0, LPCTSTR lpszTargetFrameName = NULL,
                   LPCTSTR lpszHeaders = NULL, LPVOID lpvPostData = NULL, DWORD dwPostDataLen = 0);
-    void SetHostFlags(DWORD dwFlags) { m_dwHostFlags = dwFlags; }
+    // DOCHOSTUIFLAG_SCROLL_NO keeps the pages from scrolling; other flags
+    // concern a browser control's frame and have no effect here.
+    void SetHostFlags(DWORD dwFlags);
     void GetCurrentUrl(CString& szUrl) const { szUrl = m_strCurrentUrl; }
 
     // Called on the dialog's thread after a page has loaded in the top-level

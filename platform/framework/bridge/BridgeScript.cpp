@@ -67,6 +67,7 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
       return false;
     }
     if (s.caption) document.title = s.caption;
+    document.documentElement.style.overflow = s.scroll === false ? 'hidden' : '';
     if (s.url && (s.pending || doc === 0)) {
       stopped = true;
       location.replace(s.url);

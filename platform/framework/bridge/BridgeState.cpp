@@ -44,7 +44,7 @@ nlohmann::json BridgeState::SnapshotLocked() const
     nlohmann::json state = {
         {"version", m_version}, {"nav", m_nav},       {"url", m_url},         {"pending", m_pending},
         {"doc", m_doc},         {"docUrl", m_docUrl}, {"bound", m_bound},     {"texts", m_texts},
-        {"updates", m_updates}, {"caption", m_caption}, {"ended", m_ended},
+        {"updates", m_updates}, {"caption", m_caption}, {"scroll", m_scroll}, {"ended", m_ended},
     };
     state["result"] = m_result ? nlohmann::json(*m_result) : nlohmann::json(nullptr);
     return state;
@@ -68,7 +68,7 @@ void BridgeState::EndContact()
 bool BridgeState::PageGone(Clock::time_point now, Clock::duration grace)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_contacted || m_activeContacts > 0 || now - m_lastContact <= grace)
+    if (!m_contacted || m_doc == 0 || m_activeContacts > 0 || now - m_lastContact <= grace)
         return false;
     m_contacted = false;
     return true;
@@ -183,6 +183,16 @@ void BridgeState::SetCaption(const std::string& caption)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_caption = caption;
+        ChangedLocked();
+    }
+    m_changed.notify_all();
+}
+
+void BridgeState::SetScrolling(bool scroll)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_scroll = scroll;
         ChangedLocked();
     }
     m_changed.notify_all();

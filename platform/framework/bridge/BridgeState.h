@@ -9,7 +9,7 @@
 // what a waiting page watches.
 //
 // The server also notes each page request, so the dialog can tell when the
-// page is gone: no request for a while after there had been some.
+// page is gone: no request for a while after a document had loaded.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -86,11 +86,14 @@ public:
     // lacks the element or a navigation is under way.
     bool SetText(const std::string& id, const std::string& text);
     void SetCaption(const std::string& caption);
+    void SetScrolling(bool scroll);
     void End(int result);
     bool Ended();
 
-    // True once when pages have been in contact, none is now, and the last
-    // contact is older than `grace`; again only after a new contact.
+    // True once when a document has loaded, pages have been in contact,
+    // none is now, and the last contact is older than `grace`; again only
+    // after a new contact. (A browser that is slow to show the first page
+    // is not taken for a closed one.)
     bool PageGone(Clock::time_point now, Clock::duration grace);
 
 private:
@@ -112,6 +115,7 @@ private:
     Texts m_updates; // texts the dialog set since the document loaded
     std::set<std::string> m_bound;
     std::string m_caption;
+    bool m_scroll = true;
     bool m_ended = false;
     std::optional<int> m_result;
 

@@ -128,6 +128,11 @@ TEST(BridgeState, PageGoneAfterTheGracePeriodOnce)
     auto now = BridgeState::Clock::now();
     EXPECT_FALSE(state.PageGone(now + 1h, 1s)) << "no page has been in contact yet";
     state.BeginContact();
+    state.EndContact();
+    EXPECT_FALSE(state.PageGone(BridgeState::Clock::now() + 1h, 1s)) << "no document has loaded yet";
+    state.Navigate("/a.htm");
+    state.AcceptDocument("/a.htm", {});
+    state.BeginContact();
     EXPECT_FALSE(state.PageGone(BridgeState::Clock::now() + 1h, 1s)) << "a request is in progress";
     state.EndContact();
     EXPECT_FALSE(state.PageGone(BridgeState::Clock::now(), 1s)) << "within the grace period";

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fstream>
 #include <future>
 #include <thread>
 
@@ -115,6 +116,7 @@ public:
         return {result->status, json::parse(result->body, nullptr, false)};
     }
     json State() { return Get("/bridge/state"); }
+    httplib::Result Raw(const char* path) { return m_client->Get(path, m_headers); }
     json Poll(uint64_t since, int waitMs)
     {
         return Get("/bridge/events?since=" + std::to_string(since) + "&wait=" + std::to_string(waitMs));
@@ -184,6 +186,7 @@ TEST_F(DHtmlDialogTest, DocumentCompleteBindsPresentIdsAndPushesTexts)
     EXPECT_EQ(state["bound"], json({"ButtonCancel", "ButtonOK"})) << "ButtonSpecial is not on this page";
     EXPECT_EQ(state["updates"], json({{"mdmName", "Modem X"}})) << "mdmCountry is not on this page";
     EXPECT_FALSE(state["pending"]);
+    EXPECT_FALSE(state["scroll"]) << "the default host flags keep pages from scrolling";
 
     auto [refused, body] = m_page->Post("/bridge/click", {{"id", "ButtonSpecial"}});
     EXPECT_EQ(refused, 409) << body.dump();
@@ -265,8 +268,10 @@ TEST_F(DHtmlDialogTest, TextsPushedBeforeTheDocumentLoadsArriveWithIt)
 TEST_F(DHtmlDialogTest, TheDialogEndsWhenThePageHasGone)
 {
     Open(300ms);
-    // The entry request was a contact; a poll longer than the grace period
-    // keeps the dialog alive while it lasts.
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(m_result.wait_for(0ms), std::future_status::timeout) << "no page has loaded yet";
+    m_page->Post("/bridge/loaded", {{"url", "/Lang0409/start.htm"}, {"texts", kStartTexts}});
+    // A poll longer than the grace period keeps the dialog alive while it lasts.
     json state = m_page->Poll(1u << 30, 800);
     EXPECT_FALSE(state["ended"]);
     EXPECT_EQ(m_result.wait_for(0ms), std::future_status::timeout);
@@ -289,3 +294,22 @@ TEST_F(DHtmlDialogTest, WaitingPagesLearnThatTheDialogEnded)
     EXPECT_TRUE(last["ended"]);
     EXPECT_EQ(last["result"], IDCANCEL);
 }
+
+#ifdef RAVLIN_TEST_DIALOG_RESOURCES
+TEST_F(DHtmlDialogTest, TheTemplateCaptionAndMainIconDressThePage)
+{
+    Open();
+    json state = m_page->State();
+    EXPECT_EQ(state["caption"], "Modem Diagnostic Tool");
+    auto icon = m_page->Raw("/favicon.ico");
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->status, 200);
+    EXPECT_EQ(icon->get_header_value("Content-Type"), "image/x-icon");
+    std::ifstream file(RAVLIN_SOURCE_DIR "/platform/framework/tests/DialogIcon.ico", std::ios::binary);
+    std::string original((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(icon->body, original) << "the icon group and its image make the same .ico file again";
+    m_page->Post("/bridge/loaded", {{"url", "/Lang0409/start.htm"}, {"texts", kStartTexts}});
+    m_page->Post("/bridge/click", {{"id", "ButtonCancel"}});
+    EXPECT_EQ(Result(), IDCANCEL);
+}
+#endif
