@@ -19,12 +19,3 @@ void CQuillsetApp::InitLanguage()
         wSub = SUBLANG_DEFAULT;
     m_wLangID = MAKELANGID(wPrimary, wSub);
 }
-
-// The library's entry point gives the application object its module, the
-// source of the applet's strings and icon.
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
-{
-    if (dwReason == DLL_PROCESS_ATTACH)
-        theApp.m_hInstance = hInstance;
-    return TRUE;
-}
