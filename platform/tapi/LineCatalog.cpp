@@ -109,8 +109,8 @@ std::vector<ModemInstance> findModemInstances()
     return found;
 }
 
-// Instance IDs (upper case) of the present devices; nullopt-like `all`
-// when the machine does not say which devices are present.
+// Fills `present` with the instance IDs (upper case) of the present
+// devices; false when the machine does not say which devices are present.
 bool presentDevices(std::set<std::string>* present)
 {
     const Machine* machine = CurrentMachine();
