@@ -2,7 +2,9 @@
 // modem, the emulated modem behind COM3 on a pty, and the trace file.
 #include "TapiLine.h"
 
+#include "ModemDevice.h"
 #include "Trace.h"
+#include "boot/Boot.h"
 #include "tapi/Inspect.h"
 #include "tapi/testing/PtyPort.h"
 #include "tapi/testing/TapiMachine.h"
@@ -11,6 +13,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -329,4 +332,19 @@ TEST_F(TapiLineTest, ClosingAConnectedCallFreesThePort)
     ASSERT_EQ(line.MakeCall(NULL), 0);
     ASSERT_TRUE(writeAll(line, "AT\r\n"));
     EXPECT_NE(readUntil(line, "OK").find("OK"), std::string::npos);
+}
+
+TEST(TapiLineDefaultMachine, TheModemThatDiscoveryFindsIsReachedThroughItsLine)
+{
+    std::string error;
+    ASSERT_TRUE(plat::StartMachineFrom(std::string(RAVLIN_SOURCE_DIR) + "/machines/default", &error)) << error;
+    CModemDevice modem;
+    ASSERT_EQ(modem.SearchModem(), 1);
+    CTapiLine line;
+    ASSERT_EQ(line.Open(modem), 0) << modem.GetFriendlyName() << " on " << modem.GetAttachedTo();
+    ASSERT_EQ(line.MakeCall(NULL), 0);
+    ASSERT_TRUE(writeAll(line, "AT\r\n"));
+    EXPECT_NE(readUntil(line, "OK").find("OK"), std::string::npos);
+    line.Close();
+    EXPECT_TRUE(portFree(modem.GetAttachedTo()));
 }
