@@ -167,7 +167,11 @@ TEST_F(BrowserTest, EndingTheBrowserClosesTheDialog)
     ASSERT_EQ(dlg.m_completed, 1) << "the page never loaded";
     std::this_thread::sleep_for(3s);
     EXPECT_EQ(result.wait_for(0s), std::future_status::timeout) << "the open page keeps the dialog alive";
+    auto ended = std::chrono::steady_clock::now();
     browser.End();
     ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(result.get(), IDCANCEL);
+    RecordProperty("closeNoticedMs", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                          std::chrono::steady_clock::now() - ended)
+                                                          .count()));
 }
