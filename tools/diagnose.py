@@ -113,6 +113,7 @@ def main():
     parser.add_argument("--machine", default=os.environ.get("RAVLIN_MACHINE", "default"))
     parser.add_argument("--program", default=os.path.join(ROOT, "build", "bin", "Ravlin"))
     parser.add_argument("--timeout", type=float, default=120.0, help="seconds to wait for the verdict")
+    parser.add_argument("--expect", help="the verdict page the run must reach (e.g. res0); exit 1 otherwise")
     args = parser.parse_args()
 
     work = tempfile.mkdtemp(prefix="ravlin-diagnose-")
@@ -156,6 +157,8 @@ def main():
     if os.path.exists(trace):
         with open(trace, encoding="latin-1") as f:
             sys.stdout.write(f.read())
+    if args.expect:
+        return 0 if verdict == args.expect else 1
     return 0 if re.fullmatch(r"res\d|starterr", verdict) else 1
 
 
