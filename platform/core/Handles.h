@@ -18,6 +18,9 @@ public:
     virtual BOOL Read(void* buffer, DWORD size, DWORD* transferred, OVERLAPPED* overlapped);
     virtual BOOL Write(const void* buffer, DWORD size, DWORD* transferred, OVERLAPPED* overlapped);
     virtual BOOL OverlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+    // Ends the outstanding requests (CancelIo); objects whose requests
+    // always complete at once have none.
+    virtual BOOL CancelRequests() { return TRUE; }
 
     // Waitable objects (events, threads, processes) override these.
     virtual bool IsWaitable() const { return false; }

@@ -318,6 +318,14 @@ extern "C" BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapp
     return object->OverlappedResult(lpOverlapped, lpNumberOfBytesTransferred, bWait);
 }
 
+extern "C" BOOL WINAPI CancelIo(HANDLE hFile)
+{
+    auto object = handles::Get(hFile);
+    if (!object)
+        return Fail(ERROR_INVALID_HANDLE);
+    return object->CancelRequests();
+}
+
 extern "C" DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
 {
     auto file = handles::GetAs<files::FileObject>(hFile);

@@ -39,6 +39,7 @@ public:
     BOOL GetTimeouts(COMMTIMEOUTS* timeouts);
     BOOL SetTimeouts(const COMMTIMEOUTS& timeouts);
     BOOL Purge(DWORD flags);
+    BOOL CancelRequests() override { return Purge(PURGE_RXABORT | PURGE_TXABORT); }
 
 private:
     struct Request;

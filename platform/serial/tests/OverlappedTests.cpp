@@ -178,3 +178,25 @@ TEST_F(SerialTest, PortGoingAwayMidCommandFailsPendingAndLaterIo)
     EXPECT_EQ(OpenPort("COM4"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
+
+TEST_F(SerialTest, CancelIoEndsOutstandingRequestsAndKeepsThePortOpen)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    Overlapped read;
+    char c = 0;
+    DWORD n = 0;
+    ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    EXPECT_TRUE(CancelIo(port));
+    EXPECT_TRUE(read.Signalled(2000));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(port, "AT\r", 3, &written, nullptr)) << "the port stays usable";
+    CloseHandle(port);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(CancelIo(port));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
