@@ -49,13 +49,17 @@ TEST_F(AppletMessages, NewInquireFillsTheFixedFieldsInEveryLanguage)
     for (LANGID ui : {LANGID{0x0409}, LANGID{0x0807}, LANGID{0x0405}}) {
         UseMachine(ui, ui);
         NEWCPLINFOA info = Inquire();
-        EXPECT_EQ(info.dwSize, 252u);
-        EXPECT_EQ(info.dwFlags, 0u);
-        EXPECT_EQ(info.dwHelpContext, 0u);
-        EXPECT_EQ(info.lData, 0);
+        // Copies: the byte-packed fields cannot be bound to references.
+        DWORD size = info.dwSize, flags = info.dwFlags, helpContext = info.dwHelpContext;
+        LONG_PTR data = info.lData;
+        HICON hIcon = info.hIcon;
+        EXPECT_EQ(size, 252u);
+        EXPECT_EQ(flags, 0u);
+        EXPECT_EQ(helpContext, 0u);
+        EXPECT_EQ(data, 0);
         EXPECT_EQ(info.szHelpFile[0], '\0');
-        ASSERT_NE(info.hIcon, nullptr) << "the icon is set in every language";
-        auto icon = plat::resources::DescribeIcon(info.hIcon);
+        ASSERT_NE(hIcon, nullptr) << "the icon is set in every language";
+        auto icon = plat::resources::DescribeIcon(hIcon);
         ASSERT_TRUE(icon);
         EXPECT_EQ(icon->width, 32);
         EXPECT_EQ(icon->height, 32);

@@ -72,7 +72,8 @@ TEST(ResFile, ReadsNumberedAndNamedRecords)
 
     std::vector<ResEntry> entries;
     ResFileError error;
-    ASSERT_TRUE(parse(kLeading + record(10, 5, 0x0409, "hello") + named, &entries, &error)) << error.ToString();
+    std::string bytes = kLeading + record(10, 5, 0x0409, "hello") + named; // the entries point into it
+    ASSERT_TRUE(parse(bytes, &entries, &error)) << error.ToString();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].type.id, 10);
     EXPECT_EQ(entries[0].name.id, 5);
