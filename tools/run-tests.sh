@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the whole suite,
-# then the unit tests again under AddressSanitizer and UBSan, then each
-# fuzzer for a bounded time.
+# Installs what is missing, builds, and runs every test:
+#   1. a 32-bit build of the program, for the hand-over test under WOW64;
+#   2. the whole suite (unit, browser end-to-end, hand-over);
+#   3. the unit tests again under AddressSanitizer and UBSan;
+#   4. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
+started=$(date +%s)
+stage() { echo; echo "== $1 ($(( $(date +%s) - started ))s)"; }
 
-echo "== build and run all tests"
-bash tools/build.sh build
+stage "32-bit build of the program"
+cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 \
+  -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
+cmake --build build32 -j"$(nproc)" --target Ravlin
+
+stage "build and run all tests"
+bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin"
 (cd build && ctest --output-on-failure -j2 --timeout 600)
 
-echo "== sanitizer build (address, undefined): unit tests"
+stage "sanitizer build (address, undefined): unit tests"
 bash tools/build.sh build-asan -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
    ctest --output-on-failure -j2 -L unit --timeout 600)
 
-if [ -x tools/run-fuzzers.sh ] || [ -f tools/run-fuzzers.sh ]; then
-  echo "== fuzzers"
+if [ -f tools/run-fuzzers.sh ]; then
+  stage "fuzzers"
   bash tools/run-fuzzers.sh
 fi
+stage "done"
