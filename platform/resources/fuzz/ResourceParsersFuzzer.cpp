@@ -38,11 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     readAll(data, static_cast<DWORD>(size));
 
-    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    // The code pages see a short prefix: their cost grows with the input, not their coverage.
+    std::string_view bytes(reinterpret_cast<const char*>(data), size < 512 ? size : 512);
     for (UINT codePage : {932u, 936u, 1252u, 65001u}) {
         plat::codepages::Decoded decoded = plat::codepages::Decode(codePage, bytes);
         plat::codepages::Encode(codePage, decoded.text, "?");
-        plat::codepages::CharBoundary(codePage, bytes, size / 2);
+        plat::codepages::CharBoundary(codePage, bytes, bytes.size() / 2);
     }
     return 0;
 }
