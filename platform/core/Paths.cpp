@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <dirent.h>
+#include <memory>
 #include <strings.h>
 #include <sys/stat.h>
 #include <vector>
@@ -78,18 +79,14 @@ std::string upper(std::string s)
 
 std::optional<std::string> FindEntryNoCase(const std::string& folder, const std::string& name)
 {
-    DIR* dir = opendir(folder.c_str());
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), &closedir);
     if (!dir)
         return std::nullopt;
-    std::optional<std::string> found;
-    while (dirent* entry = readdir(dir)) {
-        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
-            found = entry->d_name;
-            break;
-        }
+    while (dirent* entry = readdir(dir.get())) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0)
+            return std::string(entry->d_name);
     }
-    closedir(dir);
-    return found;
+    return std::nullopt;
 }
 
 std::string DeviceName(const char* windowsPath)

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -415,14 +416,13 @@ extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lp
         WIN32_FIND_DATAA data;
         if (files::fillFindData(folder, name, &data))
             search->entries.push_back(data);
-    } else if (DIR* dir = ::opendir(folder.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
+    } else if (std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir); dir) {
+        while (dirent* entry = ::readdir(dir.get())) {
             WIN32_FIND_DATAA data;
             if (files::wildcardMatch(pattern.c_str(), entry->d_name) &&
                 files::fillFindData(folder, entry->d_name, &data))
                 search->entries.push_back(data);
         }
-        ::closedir(dir);
     }
     if (search->entries.empty()) {
         Fail(ERROR_FILE_NOT_FOUND);
