@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <sys/resource.h>
 
 namespace {
 
@@ -107,6 +108,26 @@ extern "C" BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation)
     std::strncpy(lpVersionInformation->szCSDVersion, os.csd.c_str(), sizeof(lpVersionInformation->szCSDVersion) - 1);
     if (size > sizeof(OSVERSIONINFOA))
         std::memset(reinterpret_cast<char*>(lpVersionInformation) + sizeof(OSVERSIONINFOA), 0, 8);
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI GetProcessTimes(HANDLE hProcess, LPFILETIME lpCreationTime, LPFILETIME lpExitTime,
+                                       LPFILETIME lpKernelTime, LPFILETIME lpUserTime)
+{
+    if (hProcess != GetCurrentProcess() || !lpCreationTime || !lpExitTime || !lpKernelTime || !lpUserTime)
+        return plat::Fail(ERROR_INVALID_HANDLE);
+    struct rusage usage;
+    if (getrusage(RUSAGE_SELF, &usage) != 0)
+        return plat::Fail(ERROR_GEN_FAILURE);
+    auto toFileTime = [](const struct timeval& tv, LPFILETIME out) {
+        uint64_t units = static_cast<uint64_t>(tv.tv_sec) * 10000000ull + static_cast<uint64_t>(tv.tv_usec) * 10ull;
+        out->dwLowDateTime = static_cast<DWORD>(units);
+        out->dwHighDateTime = static_cast<DWORD>(units >> 32);
+    };
+    toFileTime(usage.ru_stime, lpKernelTime);
+    toFileTime(usage.ru_utime, lpUserTime);
+    *lpCreationTime = FILETIME{0, 0};
+    *lpExitTime = FILETIME{0, 0};
     return TRUE;
 }
 

@@ -70,3 +70,17 @@ TEST(System, MultibyteSearchIsExactAndNeverStartsOnATrailByte)
     const unsigned char letter[] = {'A', 0};
     EXPECT_EQ(_mbsstr(text, letter), text + 2);
 }
+
+TEST(System, ProcessTimesCountThisProcessOnly)
+{
+    FILETIME created, exited, kernel, user;
+    volatile double sink = 0;
+    for (int i = 0; i < 2000000; ++i)
+        sink = sink + i * 0.5;
+    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+    uint64_t userUnits = (static_cast<uint64_t>(user.dwHighDateTime) << 32) | user.dwLowDateTime;
+    EXPECT_GT(userUnits, 0u);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetProcessTimes(reinterpret_cast<HANDLE>(0x1234), &created, &exited, &kernel, &user));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
