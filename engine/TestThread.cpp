@@ -87,7 +87,7 @@ void CTestThread::OnStopTest(WPARAM, LPARAM)
 
 BOOL CTestThread::OnIdle(LONG)
 {
-    if (m_bQuit)
+    if (InterlockedCompareExchange(&m_bQuit, 0, 0))
         return FALSE; // WM_QUIT is queued: let the loop take it
     switch (Stage()) {
     case STAGE_START:
