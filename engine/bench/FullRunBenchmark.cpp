@@ -14,39 +14,28 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
-// Processor seconds a thread of this process has used (the engine's
-// thread id is its Linux task id).
-double ThreadCpuSeconds(DWORD tid)
+double Seconds(const FILETIME& a, const FILETIME& b)
 {
-    std::ifstream schedstat("/proc/self/task/" + std::to_string(tid) + "/schedstat");
-    double ns = 0;
-    if (schedstat >> ns)
-        return ns / 1e9;
-    std::ifstream stat("/proc/self/task/" + std::to_string(tid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15)
-            ticks += std::stod(field);
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+    auto units = [](const FILETIME& f) { return (static_cast<uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    return static_cast<double>(units(a) + units(b)) / 1e7;
+}
+
+// Processor seconds a thread of this process has used, given its handle.
+double ThreadCpuSeconds(HANDLE hThread)
+{
+    FILETIME created, exited, kernel, user;
+    return GetThreadTimes(hThread, &created, &exited, &kernel, &user) ? Seconds(kernel, user) : 0.0;
 }
 
 double ProcessCpuSeconds()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    FILETIME created, exited, kernel, user;
+    return GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user) ? Seconds(kernel, user) : 0.0;
 }
 
 struct Line {
@@ -107,14 +96,14 @@ void BM_FullPassingRun(benchmark::State& state)
         std::remove("bench_run.trc");
         TraceSetName("bench_run");
         TraceSetLevel(20);
-        double engineBefore = ThreadCpuSeconds(engine.m_nThreadID);
+        double engineBefore = ThreadCpuSeconds(engine.m_hThread);
         double processBefore = ProcessCpuSeconds();
         auto start = std::chrono::steady_clock::now();
         engine.SetWnd(&dialog, NULL);
         engine.ResumeTest();
         WPARAM result = waitFor(WM_TEST_RESULT);
         wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        engineCpu += ThreadCpuSeconds(engine.m_nThreadID) - engineBefore;
+        engineCpu += ThreadCpuSeconds(engine.m_hThread) - engineBefore;
         processCpu += ProcessCpuSeconds() - processBefore;
         if (result != RESULT_PASSED) {
             state.SkipWithError("the run did not pass");
@@ -145,9 +134,9 @@ void BM_FullPassingRun(benchmark::State& state)
 
         // Idle: the thread waits for the next run without using the processor.
         state.PauseTiming();
-        double idleBefore = ThreadCpuSeconds(engine.m_nThreadID);
+        double idleBefore = ThreadCpuSeconds(engine.m_hThread);
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        idleCpu += ThreadCpuSeconds(engine.m_nThreadID) - idleBefore;
+        idleCpu += ThreadCpuSeconds(engine.m_hThread) - idleBefore;
         state.ResumeTiming();
     }
     double n = static_cast<double>(state.iterations());

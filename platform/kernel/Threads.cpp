@@ -4,7 +4,12 @@
 
 #include <win/errors.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
@@ -173,6 +178,38 @@ extern "C" DWORD WINAPI ResumeThread(HANDLE hThread)
         return static_cast<DWORD>(-1);
     }
     return thread->Resume();
+}
+
+extern "C" BOOL WINAPI GetThreadTimes(HANDLE hThread, LPFILETIME lpCreationTime, LPFILETIME lpExitTime,
+                                      LPFILETIME lpKernelTime, LPFILETIME lpUserTime)
+{
+    auto thread = plat::threads::threadOf(hThread);
+    if (!thread || !lpCreationTime || !lpExitTime || !lpKernelTime || !lpUserTime)
+        return plat::Fail(ERROR_INVALID_HANDLE);
+    // utime and stime are fields 14 and 15 of the task's stat line, in clock ticks.
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread->id) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t paren = text.rfind(')');
+    if (paren == std::string::npos)
+        return plat::Fail(ERROR_INVALID_HANDLE); // the thread has ended
+    std::istringstream fields(text.substr(paren + 2));
+    std::string field;
+    uint64_t ticks[2] = {0, 0};
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15)
+            ticks[i - 14] = std::strtoull(field.c_str(), nullptr, 10);
+    }
+    uint64_t unitsPerTick = 10000000ull / static_cast<uint64_t>(sysconf(_SC_CLK_TCK));
+    auto put = [unitsPerTick](uint64_t t, LPFILETIME out) {
+        uint64_t units = t * unitsPerTick;
+        out->dwLowDateTime = static_cast<DWORD>(units);
+        out->dwHighDateTime = static_cast<DWORD>(units >> 32);
+    };
+    put(ticks[0], lpUserTime);
+    put(ticks[1], lpKernelTime);
+    *lpCreationTime = FILETIME{0, 0};
+    *lpExitTime = FILETIME{0, 0};
+    return TRUE;
 }
 
 extern "C" BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode)

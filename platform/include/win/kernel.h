@@ -136,6 +136,8 @@ DWORD WINAPI GetCurrentProcessId(void);
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode);
 // Creation time and the processor time spent in kernel and user mode, in
 // 100-ns units (only the current process: GetCurrentProcess()).
+BOOL WINAPI GetThreadTimes(HANDLE hThread, LPFILETIME lpCreationTime, LPFILETIME lpExitTime,
+                           LPFILETIME lpKernelTime, LPFILETIME lpUserTime);
 BOOL WINAPI GetProcessTimes(HANDLE hProcess, LPFILETIME lpCreationTime, LPFILETIME lpExitTime,
                             LPFILETIME lpKernelTime, LPFILETIME lpUserTime);
 BOOL WINAPI GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
