@@ -40,6 +40,10 @@ void Firmware::ReceiveByte(char c, TimePoint now)
     case Mode::Gone:
         return;
     case Mode::Loopback:
+        // The LF behind the command's CR may arrive after the command has
+        // been answered; it is no data byte for the loop.
+        if (c == static_cast<char>(m_state.s[4]))
+            return;
         if (m_settings.loopback)
             m_output += c;
         m_mode = Mode::Command;
