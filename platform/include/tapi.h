@@ -424,10 +424,10 @@ LONG WINAPI lineGetIDA(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSele
 #ifdef __cplusplus
 }
 
-static_assert(sizeof(LINEINITIALIZEEXPARAMS) == 28, "LINEINITIALIZEEXPARAMS has the packed x64 size");
+static_assert(sizeof(void*) != 8 || sizeof(LINEINITIALIZEEXPARAMS) == 28, "LINEINITIALIZEEXPARAMS has the packed x64 size");
 static_assert(sizeof(LINEDEVCAPS) == 268, "LINEDEVCAPS has the TAPI 2.2 size");
 static_assert(sizeof(LINECALLPARAMS) == 176, "LINECALLPARAMS has the TAPI 2.2 size");
 static_assert(sizeof(LINECALLSTATUS) == 56, "LINECALLSTATUS has the TAPI 2.2 size");
 static_assert(sizeof(VARSTRING) == 24, "VARSTRING layout");
-static_assert(sizeof(LINEMESSAGE) == 40, "LINEMESSAGE has the packed x64 size");
+static_assert(sizeof(void*) != 8 || sizeof(LINEMESSAGE) == 40, "LINEMESSAGE has the packed x64 size");
 #endif

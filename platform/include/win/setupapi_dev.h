@@ -333,10 +333,10 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, HDEVINFO Devi
 #ifdef __cplusplus
 }
 
-static_assert(sizeof(SP_DEVINFO_DATA) == 32, "SP_DEVINFO_DATA has the x64 layout");
-static_assert(sizeof(SP_DEVINFO_LIST_DETAIL_DATA_A) == 296, "SP_DEVINFO_LIST_DETAIL_DATA_A has the x64 layout");
-static_assert(sizeof(SP_DEVINSTALL_PARAMS_A) == 320, "SP_DEVINSTALL_PARAMS_A has the x64 layout");
-static_assert(sizeof(SP_DRVINFO_DATA_V1_A) == 784, "SP_DRVINFO_DATA_V1_A has the x64 layout");
-static_assert(sizeof(SP_DRVINFO_DATA_V2_A) == 800, "SP_DRVINFO_DATA_V2_A has the x64 layout");
-static_assert(sizeof(SP_DRVINFO_DETAIL_DATA_A) == 808, "SP_DRVINFO_DETAIL_DATA_A has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DEVINFO_DATA) == 32, "SP_DEVINFO_DATA has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DEVINFO_LIST_DETAIL_DATA_A) == 296, "SP_DEVINFO_LIST_DETAIL_DATA_A has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DEVINSTALL_PARAMS_A) == 320, "SP_DEVINSTALL_PARAMS_A has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DATA_V1_A) == 784, "SP_DRVINFO_DATA_V1_A has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DATA_V2_A) == 800, "SP_DRVINFO_DATA_V2_A has the x64 layout");
+static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DETAIL_DATA_A) == 808, "SP_DRVINFO_DETAIL_DATA_A has the x64 layout");
 #endif
