@@ -7,7 +7,6 @@ The element ids and page names are the ones the dialog works with."""
 
 import html
 import os
-import shutil
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HTM = os.path.join(HERE, "..", "..", "htm")
@@ -131,10 +130,7 @@ def build(t):
 
 
 def main():
-    common = os.path.join(HTM, "common")
-    os.makedirs(common, exist_ok=True)
-    for name in ("style.css", "modem.svg"):
-        shutil.copyfile(os.path.join(HERE, name), os.path.join(common, name))
+    # The shared look (htm/common/style.css and modem.svg) is edited in place.
     for folder, t in LANGUAGES.items():
         target = os.path.join(HTM, folder)
         os.makedirs(target, exist_ok=True)
