@@ -3,7 +3,7 @@
 // the modem's port, or a dialled call: the provider dials through the modem
 // on a thread of its own and reports CONNECTED or DISCONNECTED with the
 // disconnect mode of the modem's answer.
-#include "tapi/Inspect.h"
+#include "tapi/TestView.h"
 #include "tapi/KeepLastError.h"
 #include "tapi/ModemDialer.h"
 #include "tapi/Objects.h"

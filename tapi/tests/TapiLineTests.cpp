@@ -5,7 +5,7 @@
 #include "ModemDevice.h"
 #include "Trace.h"
 #include "boot/Boot.h"
-#include "tapi/Inspect.h"
+#include "tapi/TestView.h"
 #include "tapi/testing/PtyPort.h"
 #include "tapi/testing/TapiMachine.h"
 

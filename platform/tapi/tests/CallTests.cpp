@@ -1,5 +1,5 @@
 // Calls on a modem line, against the emulated modem on a pty.
-#include "tapi/Inspect.h"
+#include "tapi/TestView.h"
 #include "tapi/testing/TapiMachine.h"
 #include "tapi/tests/TestApp.h"
 
