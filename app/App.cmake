@@ -1,6 +1,13 @@
 # The program itself: the application object, the dialog, the engine and
 # the whole emulated PC, with the program's resources embedded.
-if(TARGET ravlin_ui AND TARGET plat_framework_main)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND TARGET plat_framework_main)
+  # The 32-bit build: the real application object with a stand-in dialog
+  # (tests/wow64/stub), for the WOW64 hand-over to the 64-bit build.
+  add_executable(Ravlin ${CMAKE_SOURCE_DIR}/app/RavlinApp.cpp)
+  target_include_directories(Ravlin BEFORE PRIVATE ${CMAKE_SOURCE_DIR}/tests/wow64/stub ${CMAKE_SOURCE_DIR}/app)
+  target_link_libraries(Ravlin PRIVATE plat_framework_main plat_boot)
+  ravlin_warnings(Ravlin)
+elseif(TARGET ravlin_ui AND TARGET plat_framework_main)
   add_executable(Ravlin ${CMAKE_SOURCE_DIR}/app/RavlinApp.cpp)
   target_include_directories(Ravlin PRIVATE ${CMAKE_SOURCE_DIR}/app)
   target_link_libraries(Ravlin PRIVATE ravlin_ui plat_framework_main plat_boot)
