@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcpp-httplib-dev
   binutils-mingw-w64-x86-64
-  chromium chromium-driver python3 python3-selenium
+  chromium chromium-driver python3 python3-selenium qemu-user
 )
 
 missing=()

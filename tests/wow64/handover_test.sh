@@ -25,9 +25,17 @@ chmod +x "$folder/Program Folder/ravlin64"
 
 cd "$folder/work"
 start=$(date +%s)
+run32() {
+  RAVLIN_MACHINE="$machines/default" RAVLIN_BROWSER=none timeout 30 "$@" > out.txt 2> err.txt
+}
+# Some kernels run no 32-bit programs (this workplace's among them); user-mode
+# emulation runs the program the same way everywhere, so it is used when present.
+emulator=()
+if command -v qemu-i386 >/dev/null; then
+  emulator=(qemu-i386)
+fi
 status=0
-RAVLIN_MACHINE="$machines/default" RAVLIN_BROWSER=none timeout 30 "$folder/Program Folder/Ravlin" \
-  > out.txt 2> err.txt || status=$?
+run32 "${emulator[@]}" "$folder/Program Folder/Ravlin" || status=$?
 elapsed=$(( $(date +%s) - start ))
 
 for _ in $(seq 50); do
