@@ -377,7 +377,6 @@ extern "C" BOOL WINAPI FlushFileBuffers(HANDLE hFile)
 
 extern "C" DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName)
 {
-    std::string device = paths::DeviceName(lpFileName);
     std::optional<std::string> host = paths::ToHost(lpFileName);
     if (!host)
         return INVALID_FILE_ATTRIBUTES;
