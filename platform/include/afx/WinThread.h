@@ -41,6 +41,9 @@ public:
     DWORD m_nThreadID = 0;
     CWnd* m_pMainWnd = NULL;
     MSG m_msgCur = {};
+    // Whether the object is deleted when its thread ends; an owner that
+    // keeps the object itself clears it before CreateThread.
+    BOOL m_bAutoDelete = TRUE;
 
     DECLARE_MESSAGE_MAP()
 
