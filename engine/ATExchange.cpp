@@ -75,10 +75,12 @@ int CTestThread::SendATCommand(const char* szCommand, int nTimeout)
     if (ch != '\0' && m_Line.WriteByte(ch) == 1)
         ch = szCommand[++m_nSendPos];
 
-    // CRs are not kept: the next byte lands on them. Past the cap every
-    // byte lands on the same last slot and is lost.
+    // CRs and NULs are not kept: the next byte lands on them (a NUL kept
+    // would end the reply for the token search). Past the cap every byte
+    // lands on the same last slot and is lost.
     if (m_Line.ReadByte(&m_szResponse[m_nRespLen])) {
-        if (m_szResponse[m_nRespLen] != '\r' && m_nRespLen < kMaxReply)
+        char chRead = m_szResponse[m_nRespLen];
+        if (chRead != '\r' && chRead != '\0' && m_nRespLen < kMaxReply)
             ++m_nRespLen;
     } else {
         Sleep(1);

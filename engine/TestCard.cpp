@@ -14,12 +14,31 @@ const char kTestByte = '*';
 // Drivers before this version do not loop the test byte back reliably.
 const double kFirstLoopbackVersion = 7.39;
 
+// The leading decimal number of a version text: digits, then a point and
+// more digits ("7.100.0.0" reads 7.1). An empty or non-numeric text reads
+// 0; exponents, hexadecimal, "inf" and "nan" are not read as numbers.
+double LeadingDecimal(const char* szText)
+{
+    char szNumber[64];
+    size_t n = 0;
+    const char* p = szText;
+    while (*p >= '0' && *p <= '9' && n < sizeof(szNumber) - 1)
+        szNumber[n++] = *p++;
+    if (*p == '.' && n < sizeof(szNumber) - 1) {
+        szNumber[n++] = *p++;
+        while (*p >= '0' && *p <= '9' && n < sizeof(szNumber) - 1)
+            szNumber[n++] = *p++;
+    }
+    szNumber[n] = '\0';
+    // Only digits and a point are left, so strtod reads exactly them.
+    return strtod(szNumber, NULL);
+}
+
 // Whether a missing echo of the test byte is the driver's known fault
-// rather than the card's: HD-audio modems, and drivers older than 7.39
-// (the leading decimal number of the version; none reads as 0).
+// rather than the card's: HD-audio modems, and drivers older than 7.39.
 bool LoopbackExcused(const char* szDeviceId, const char* szDriverVersion)
 {
-    return strstr(szDeviceId, "HDAUDIO") != NULL || atof(szDriverVersion) < kFirstLoopbackVersion;
+    return strstr(szDeviceId, "HDAUDIO") != NULL || LeadingDecimal(szDriverVersion) < kFirstLoopbackVersion;
 }
 
 } // namespace

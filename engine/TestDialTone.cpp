@@ -63,11 +63,13 @@ int CTestThread::TestDialTone()
             m_Line.Close();
             return STEP_FAIL;
         case AT_DONE:
-            m_Line.Close();
             // NO CARRIER: there was a tone, and no carrier came to it.
-            if (strstr(m_szResponse, "\nNO CARRIER\n"))
+            if (strstr(m_szResponse, "\nNO CARRIER\n")) {
+                m_Line.Close();
                 return STEP_PASS;
+            }
             TraceWrite(20, "Dial Tone test failed");
+            m_Line.Close();
             return STEP_FAIL;
         }
         return STEP_WAIT;

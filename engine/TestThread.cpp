@@ -12,29 +12,62 @@ BEGIN_MESSAGE_MAP(CTestThread, CWinThread)
     ON_THREAD_MESSAGE(WM_STOP_TEST, OnStopTest)
 END_MESSAGE_MAP()
 
+namespace {
+
+// The pause between two tries to open a line that did not open.
+const DWORD kRetryPauseMs = 1000;
+// How often an idle engine whose resume event could not be made looks at
+// its stage.
+const DWORD kIdlePollMs = 50;
+
+HANDLE CreateWaitEvent(BOOL bManualReset)
+{
+    HANDLE hEvent = CreateEventA(NULL, bManualReset, FALSE, NULL);
+    if (hEvent == NULL)
+        TraceWrite(20, "ERROR: CreateEvent. Return code = %d", static_cast<int>(GetLastError()));
+    return hEvent;
+}
+
+} // namespace
+
 CTestThread::CTestThread()
     : m_nStage(STAGE_IDLE), m_Wnd(NULL), m_bAbort(0), m_nStep(0), m_bDetected(0), m_tMark(0), m_nSendPos(-1),
-      m_nRespLen(0), m_bQuit(0)
+      m_nRespLen(0), m_bQuit(0), m_nRun(0)
 {
     m_szResponse[0] = '\0';
     m_szNumber[0] = '\0';
-    m_hResume = CreateEventA(NULL, FALSE, FALSE, NULL);
-    CreateThread(0, 0, NULL);
+    m_hResume = CreateWaitEvent(FALSE);
+    m_hStopWait = CreateWaitEvent(FALSE);
+    m_hQueueReady = CreateWaitEvent(TRUE);
+    // The dialog owns this object: the framework must not delete it when
+    // the thread ends.
+    m_bAutoDelete = FALSE;
+    if (CreateThread(0, 0, NULL) && m_hQueueReady)
+        WaitForSingleObject(m_hQueueReady, INFINITE);
+    if (m_hQueueReady) {
+        CloseHandle(m_hQueueReady);
+        m_hQueueReady = NULL;
+    }
 }
 
 CTestThread::~CTestThread()
 {
-    // The thread only ever blocks in the idle wait, never inside a step, so
-    // it holds no lock when it is asked to quit; a run in progress ends at
-    // its next idle turn, when the loop sees WM_QUIT.
+    // The thread blocks only in the idle wait and in the pause between two
+    // tries to open the line, never while it holds a lock; both waits are
+    // woken here. A run in progress ends at its next idle turn, where the
+    // thread sees m_bQuit and ends its own loop.
     if (m_hThread) {
         InterlockedExchange(&m_bQuit, 1);
-        PostThreadMessage(WM_QUIT, 0, 0);
-        SetEvent(m_hResume);
+        if (m_hResume)
+            SetEvent(m_hResume);
+        if (m_hStopWait)
+            SetEvent(m_hStopWait);
         WaitForSingleObject(m_hThread, INFINITE);
     }
     if (m_hResume)
         CloseHandle(m_hResume);
+    if (m_hStopWait)
+        CloseHandle(m_hStopWait);
 }
 
 void CTestThread::SetWnd(CWnd* pWnd, const char* szNumber)
@@ -57,18 +90,37 @@ void CTestThread::ResumeTest()
     // that arrives before the thread waits stays set, so it is never lost.
     m_bAbort = 0;
     m_nStep = 0;
+    InterlockedIncrement(&m_nRun);
+    if (m_hStopWait)
+        ResetEvent(m_hStopWait); // a signal left by the last run's stop
     InterlockedExchange(&m_nStage, STAGE_START);
-    SetEvent(m_hResume);
+    if (m_hResume)
+        SetEvent(m_hResume);
 }
 
 void CTestThread::RequestStop()
 {
-    if (Stage() != STAGE_IDLE)
-        PostThreadMessage(WM_STOP_TEST, 0, 0);
+    if (Stage() == STAGE_IDLE)
+        return;
+    // The run may end before the thread takes the message: the run number
+    // keeps the request from stopping the run after it.
+    LONG nRun = InterlockedCompareExchange(&m_nRun, 0, 0);
+    if (!PostThreadMessage(WM_STOP_TEST, static_cast<WPARAM>(nRun), 0)) {
+        TraceWrite(20, "ERROR: PostThreadMessage. Return code = %d", static_cast<int>(GetLastError()));
+        return;
+    }
+    if (m_hStopWait)
+        SetEvent(m_hStopWait);
 }
 
 BOOL CTestThread::InitInstance()
 {
+    // The first look at the queue creates it; from then on messages posted
+    // to the thread are kept.
+    MSG msg;
+    PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE);
+    if (m_hQueueReady)
+        SetEvent(m_hQueueReady);
     return TRUE;
 }
 
@@ -77,18 +129,25 @@ int CTestThread::ExitInstance()
     return CWinThread::ExitInstance();
 }
 
-void CTestThread::OnStopTest(WPARAM, LPARAM)
+void CTestThread::OnStopTest(WPARAM wParam, LPARAM)
 {
     // A stop that reaches the thread after its run has ended belongs to
-    // that run; while idle the dialog owns m_bAbort.
-    if (Stage() != STAGE_IDLE)
+    // that run, also when the next run has started meanwhile; while idle
+    // the dialog owns m_bAbort and m_nRun.
+    if (Stage() == STAGE_IDLE)
+        return;
+    if (static_cast<LONG>(wParam) == InterlockedCompareExchange(&m_nRun, 0, 0))
         m_bAbort = 1;
 }
 
 BOOL CTestThread::OnIdle(LONG)
 {
-    if (InterlockedCompareExchange(&m_bQuit, 0, 0))
-        return FALSE; // WM_QUIT is queued: let the loop take it
+    if (InterlockedCompareExchange(&m_bQuit, 0, 0)) {
+        // The thread ends its own loop: no message from another thread is
+        // needed for that.
+        PostQuitMessage(0);
+        return FALSE;
+    }
     switch (Stage()) {
     case STAGE_START:
         RunStartStep();
@@ -117,7 +176,17 @@ void CTestThread::WaitWhileIdle()
     // Returns when ResumeTest has set a stage or the destructor asks the
     // thread to quit. A signal left over from a resume that came before
     // this wait only makes the next idle turn look at the stage again.
-    WaitForSingleObject(m_hResume, INFINITE);
+    // Without a working event the stage is looked at now and then instead.
+    if (m_hResume == NULL || WaitForSingleObject(m_hResume, INFINITE) == WAIT_FAILED)
+        Sleep(kIdlePollMs);
+}
+
+void CTestThread::PauseBeforeRetry()
+{
+    // A stop request is queued before the event is set: the loop takes it
+    // right after this wait, and the next try refuses to open.
+    if (m_hStopWait == NULL || WaitForSingleObject(m_hStopWait, kRetryPauseMs) == WAIT_FAILED)
+        Sleep(kIdlePollMs);
 }
 
 void CTestThread::EndRun(UINT message, WPARAM wParam, const char* szBefore, const char* szAfter)
@@ -182,6 +251,9 @@ void CTestThread::RunCardStep()
     case STEP_PORT_BUSY:
         EndRun(WM_TEST_RESULT, RESULT_PORT_IN_USE, "[ERROR: No reponse to ATZ in Card Test-->Port already openned", NULL);
         break;
+    case STEP_PORT_BROKEN: // tried again at the next turn
+        PauseBeforeRetry();
+        break;
     case STEP_PASS:
         // Straight on to the dial tone test: the line test is not part of a
         // run (see TestLine.cpp).
@@ -220,6 +292,10 @@ void CTestThread::RunDialToneStep()
         else
             NextStage(STAGE_DIALING);
         break;
+    case STEP_PORT_BUSY:
+    case STEP_PORT_BROKEN: // tried again at the next turn
+        PauseBeforeRetry();
+        break;
     default:
         break;
     }
@@ -233,6 +309,10 @@ void CTestThread::RunDialingStep()
         break;
     case STEP_PASS:
         EndRun(WM_TEST_RESULT, RESULT_PASSED, NULL, "Dialing test passed");
+        break;
+    case STEP_PORT_BUSY:
+    case STEP_PORT_BROKEN: // tried again at the next turn
+        PauseBeforeRetry();
         break;
     default:
         break;

@@ -63,7 +63,8 @@ public:
     void SetWnd(CWnd* pWnd, const char* szNumber);
     // Starts a run (the first one is detection); ignored unless idle.
     void ResumeTest();
-    // Asks the running stage to stop; ignored while idle.
+    // Asks the running stage to stop; ignored while idle. The request names
+    // the run it was made for, so it never stops a later run.
     void RequestStop();
 
     const char* GetFriendlyName() { return m_Modem.GetFriendlyName(); }
@@ -99,6 +100,9 @@ protected:
     void RunDialToneStep();
     void RunDialingStep();
     void WaitWhileIdle();
+    // The pause before a stage tries again to open a line that did not
+    // open: about a second, cut short by a stop request or the engine's end.
+    void PauseBeforeRetry();
 
     // Ends a run (or detection): the stage goes idle first, so that a
     // ResumeTest answering the message is never ignored; then the trace
@@ -127,7 +131,16 @@ protected:
     // Auto-reset: set by ResumeTest after it has set the stage, and by the
     // destructor; the idle step waits on it.
     HANDLE m_hResume;
+    // Auto-reset: set by RequestStop and the destructor; the pause between
+    // two tries to open the line waits on it.
+    HANDLE m_hStopWait;
+    // Set by InitInstance once the thread's message queue exists; the
+    // constructor waits for it, so nothing is posted to a thread without one.
+    HANDLE m_hQueueReady;
     volatile LONG m_bQuit;
+    // Number of the current (or last) run, counted by ResumeTest; a stop
+    // request carries it as wParam.
+    volatile LONG m_nRun;
 
     DECLARE_MESSAGE_MAP()
 };

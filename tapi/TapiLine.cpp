@@ -43,6 +43,10 @@ int CTapiLine::Open(CModemDevice& modem)
 
 int CTapiLine::Open(const char* pszFriendlyName, const char* pszAttachedTo)
 {
+    // A line still open (Open without Close) is released first, so that
+    // no TAPI instance is overwritten and lost.
+    if (m_hLineApp != 0 || m_hThread != NULL)
+        Close();
     std::vector<BYTE> initBuffer(kInitParamsSize);
     LINEINITIALIZEEXPARAMS* pInit = reinterpret_cast<LINEINITIALIZEEXPARAMS*>(initBuffer.data());
     pInit->dwTotalSize = kInitParamsSize;
@@ -82,6 +86,10 @@ int CTapiLine::Open(const char* pszFriendlyName, const char* pszAttachedTo)
         }
     }
     if (m_nDeviceID == -1) {
+        // TAPI is given back at once: the stages try again and again.
+        lineShutdown(m_hLineApp);
+        m_hLineApp = 0;
+        m_hTapiEvent = NULL;
         TraceWrite(20, "ERROR: No device available. Return LINEERR_BADDEVICEID");
         return LINEERR_BADDEVICEID;
     }
@@ -124,6 +132,17 @@ int CTapiLine::Open(const char* pszFriendlyName, const char* pszAttachedTo)
 
     m_bStop = false;
     m_hThread = CreateThread(NULL, 0, LineMessageThread, this, 0, NULL);
+    if (m_hThread == NULL) {
+        // Without the message thread no call would ever connect.
+        DWORD dwError = GetLastError();
+        m_bStop = true;
+        lineShutdown(m_hLineApp); // closes the line as well
+        m_hLineApp = 0;
+        m_hLine = 0;
+        m_hTapiEvent = NULL;
+        TraceWrite(20, "ERROR: CreateThread. Return code = %d", static_cast<int>(dwError));
+        return LINEERR_NOMEM;
+    }
     return 0;
 }
 
@@ -148,11 +167,19 @@ int CTapiLine::MakeCall(const char* pszNumber)
     pParams->dwDisplayableAddressOffset = kCallParamsFixedSize;
     pParams->dwDisplayableAddressSize = static_cast<DWORD>(nLength);
 
-    HCALL hCall = 0;
-    LONG lResult = lineMakeCallA(m_hLine, &hCall, pszAddress, 0, pParams);
+    // TAPI writes the call's handle into m_hNewCall when the request
+    // completes, before it queues the request's LINE_REPLY; the message
+    // thread takes it from there (OnReply). The lock keeps the reply from
+    // being handled before the request's number is known.
+    LONG lResult;
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_hNewCall = 0;
+        lResult = lineMakeCallA(m_hLine, &m_hNewCall, pszAddress, 0, pParams);
+        m_lCallRequest = lResult > 0 ? lResult : 0;
+    }
     if (lResult < 0)
         return lResult;
-    m_hCall = hCall;
     return 0;
 }
 
@@ -164,7 +191,14 @@ DWORD WINAPI CTapiLine::LineMessageThread(LPVOID pParam)
 DWORD CTapiLine::RunMessageLoop()
 {
     while (!m_bStop) {
-        if (WaitForSingleObject(m_hTapiEvent, kPollMs) != WAIT_OBJECT_0)
+        DWORD dwWait = WaitForSingleObject(m_hTapiEvent, kPollMs);
+        if (dwWait == WAIT_FAILED) {
+            // The event is gone: waiting again would fail at once, forever.
+            DWORD dwError = GetLastError();
+            TraceWrite(20, "ERROR: WaitForSingleObject. Return code = %d", static_cast<int>(dwError));
+            return dwError;
+        }
+        if (dwWait != WAIT_OBJECT_0)
             continue;
         LINEMESSAGE msg;
         LONG lResult = lineGetMessage(m_hLineApp, &msg, 0);
@@ -172,8 +206,21 @@ DWORD CTapiLine::RunMessageLoop()
             return static_cast<DWORD>(lResult);
         if (msg.dwMessageID == LINE_CALLSTATE)
             OnCallState(msg);
+        else if (msg.dwMessageID == LINE_REPLY)
+            OnReply(msg);
     }
     return 0;
+}
+
+// Message thread: the reply to MakeCall's request carries its call handle.
+void CTapiLine::OnReply(const LINEMESSAGE& msg)
+{
+    std::lock_guard<std::mutex> lock(m_requestLock);
+    if (m_lCallRequest == 0 || msg.dwParam1 != static_cast<DWORD_PTR>(m_lCallRequest))
+        return;
+    m_lCallRequest = 0;
+    if (msg.dwParam2 == 0)
+        m_hCall = m_hNewCall;
 }
 
 void CTapiLine::OnCallState(const LINEMESSAGE& msg)
@@ -248,7 +295,10 @@ void CTapiLine::CollectDeadPort()
 void CTapiLine::ClosePort(HANDLE hComm)
 {
     if (m_bReadPending || m_bWritePending) {
+        // PurgeComm aborts them on Windows; CancelIo too where a port
+        // driver's purge leaves requests running (as Wine's does).
         PurgeComm(hComm, PURGE_RXABORT | PURGE_TXABORT);
+        CancelIo(hComm);
         DWORD dwTransferred = 0;
         if (m_bReadPending)
             GetOverlappedResult(hComm, &m_ovRead, &dwTransferred, TRUE);
@@ -370,6 +420,10 @@ int CTapiLine::Close()
             ClosePort(hComm);
         CollectDeadPort();
         m_hCall = 0;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_requestLock);
+        m_lCallRequest = 0;
     }
     if (m_ovRead.hEvent != NULL) {
         CloseHandle(m_ovRead.hEvent);

@@ -10,6 +10,7 @@
 #include <tapi.h>
 
 #include <atomic>
+#include <mutex>
 
 class CModemDevice;
 
@@ -50,6 +51,9 @@ public:
     int WriteByte(char ch);
 
     int GetCallResult() const { return m_nCallResult.load(); }
+    // The current call's handle: 0 until TAPI has completed the MakeCall
+    // request, and again once the call has gone idle or the line is closed.
+    HCALL GetCall() const { return m_hCall.load(); }
 
     // Releases port, call, line, message thread and TAPI; always 0.
     int Close();
@@ -58,6 +62,7 @@ private:
     static DWORD WINAPI LineMessageThread(LPVOID pParam);
     DWORD RunMessageLoop();
     void OnCallState(const LINEMESSAGE& msg);
+    void OnReply(const LINEMESSAGE& msg);
     void TakePort();
     void GiveUpPort();
     void CollectDeadPort();
@@ -70,6 +75,11 @@ private:
     HLINEAPP m_hLineApp;
     std::atomic<HLINE> m_hLine;
     std::atomic<HCALL> m_hCall;
+    // Where TAPI writes the handle of the call that MakeCall placed, and the
+    // number of that request until its LINE_REPLY; both under m_requestLock.
+    HCALL m_hNewCall = 0;
+    LONG m_lCallRequest = 0;
+    std::mutex m_requestLock;
     int m_nDeviceID;
     HANDLE m_hTapiEvent;
     HANDLE m_hThread;

@@ -26,7 +26,12 @@ LRESULT CRavlinDlg::OnTestResult(WPARAM wParam, LPARAM /*lParam*/)
 LRESULT CRavlinDlg::OnDetectResult(WPARAM wParam, LPARAM /*lParam*/)
 {
     m_bDetectDone = TRUE;
-    // A start clicked during detection keeps the progress page up.
+    // A start clicked during detection keeps the progress page up. One
+    // stopped before detection ended is dropped: the outcome's own page
+    // replaces the progress page.
+    BOOL bStartStopped = m_bStartPending && !m_bTesting;
+    if (bStartStopped)
+        m_bStartPending = FALSE;
     BOOL bKeepPage = m_bStartPending;
     switch (wParam) {
     case DETECT_FOUND: {
@@ -38,6 +43,8 @@ LRESULT CRavlinDlg::OnDetectResult(WPARAM wParam, LPARAM /*lParam*/)
         m_strCountry = szCountry ? szCountry : "";
         if (m_strCountry.IsEmpty())
             m_strCountry = _T("Generic");
+        if (bStartStopped)
+            NavigatePage(PAGE_START);
         break;
     }
     case DETECT_NO_HARDWARE:

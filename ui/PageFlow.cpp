@@ -30,13 +30,9 @@ void CRavlinDlg::StartTest()
 
 void CRavlinDlg::StartPendingTest()
 {
+    // A start stopped before detection ended never gets here (see
+    // OnDetectResult).
     m_bStartPending = FALSE;
-    if (!m_bTesting) {
-        // Stopped before it could start: no result will come, so the start
-        // page is shown as for any stopped run.
-        NavigatePage(PAGE_START);
-        return;
-    }
     m_TestThread.SetWnd(this, NULL);
     TraceWrite(20, "Call StartTest()");
     m_TestThread.ResumeTest();

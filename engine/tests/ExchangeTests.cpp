@@ -153,6 +153,17 @@ TEST_F(Exchange, CarriageReturnsAreNotKeptNorCounted)
     EXPECT_EQ(Response(), "\nOK\n");
 }
 
+TEST_F(Exchange, NulBytesAreNotKeptSoTheFinalReplyIsFound)
+{
+    fake::Line().echo = false;
+    fake::Line().replies["ATZ"] = std::string("\0\r\nOK\r\n\0", 8);
+    Open();
+    EXPECT_EQ(Send("ATZ\r\n", 10), AT_DONE);
+    EXPECT_EQ(Response(), "\nOK\n");
+    EXPECT_EQ(m_engine.m_nRespLen, 4);
+    EXPECT_TRUE(m_trace.Has(" Response = \nOK\n")) << m_trace.Dump();
+}
+
 TEST_F(Exchange, UpTo1000StaleBytesAreDrainedBeforeACommand)
 {
     std::string stale;

@@ -173,6 +173,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {kAdvice, "Card test passed"}},
         VerdictCase{"NoEchoWithoutDriverVersion", [] { NoEcho(kPciId, ""); }, RESULT_PASSED, {kAdvice}},
         VerdictCase{"NoEchoWithTextVersion", [] { NoEcho(kPciId, "v8"); }, RESULT_PASSED, {kAdvice}},
+        // Only plain decimal digits count: no exponent, hexadecimal, infinity or NaN.
+        VerdictCase{"NoEchoWithExponentVersion", [] { NoEcho(kPciId, "1e1"); }, RESULT_PASSED, {kAdvice}},
+        VerdictCase{"NoEchoWithHexVersion", [] { NoEcho(kPciId, "0x9"); }, RESULT_PASSED, {kAdvice}},
+        VerdictCase{"NoEchoWithInfVersion", [] { NoEcho(kPciId, "inf"); }, RESULT_PASSED, {kAdvice}},
+        VerdictCase{"NoEchoWithNanVersion", [] { NoEcho(kPciId, "nan"); }, RESULT_PASSED, {kAdvice}},
+        VerdictCase{"NoEchoOnDriver7_39WithExponent", [] { NoEcho(kPciId, "7.39e-5"); }, RESULT_HARDWARE_PROBLEM,
+                    {"ERROR: Receive test byte timeout"}},
         VerdictCase{"NoEchoOnHdAudio", [] { NoEcho(kHdaId, "7.80"); }, RESULT_PASSED, {kAdvice}},
         VerdictCase{"NoEchoOnHdAudioWithoutCountry",
                     [] {
@@ -203,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
                         Replies("ATDT", Reply({"NO DIALTONE"}));
                     },
                     RESULT_NO_DIALTONE,
-                    {"Send AT Command = ATDT\r\n", "Dial Tone test failed",
+                    {"Send AT Command = ATDT\r\n", "Dial Tone test failed", "Close TapiLine", "TapiLine closed",
                      "ERROR: Dial tone test failed [NO Dialtone]"}},
         VerdictCase{"S7Unsupported", [] {
                         Replies("AT|DT=7000", Reply({"ERROR"}));
@@ -254,6 +261,41 @@ TEST_F(Runs, AnUnopenedLineIsTriedAgainInTheDialToneTest)
     });
     EXPECT_EQ(Run(), RESULT_PASSED);
     EXPECT_EQ(m_trace.Count("Open modem failed."), 3);
+}
+
+// A port that stays held: the dial tone test keeps trying, about once a
+// second, and a stop ends the run without waiting out the pause.
+TEST_F(Runs, RetriesPauseBetweenTriesAndAStopEndsThemAtOnce)
+{
+    ASSERT_EQ(Detect(), (WPARAM)DETECT_FOUND);
+    OnCommand("AT&T1", 1, [] { fake::Line().openResult = (int)LINEERR_OPERATIONFAILED; });
+    auto failedTries = [&] { return m_trace.Count("Open modem failed."); };
+    // Waits (real time, the clock running fast) until `done`.
+    auto until = [&](const std::function<bool()>& done) {
+        return m_dialog.WaitFor(WM_NULL, nullptr, 30000, [&] {
+            PumpClock();
+            if (done())
+                m_dialog.Wnd()->PostMessage(WM_NULL);
+        });
+    };
+    m_engine.SetWnd(m_dialog.Wnd(), NULL);
+    m_engine.ResumeTest();
+    ASSERT_TRUE(until([&] { return failedTries() >= 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_LE(failedTries(), 3) << "tries back to back";
+
+    // Right after a try, so that a whole pause lies ahead.
+    int seen = failedTries();
+    ASSERT_TRUE(until([&] { return failedTries() > seen; }));
+    auto start = std::chrono::steady_clock::now();
+    m_engine.RequestStop();
+    WPARAM result = 0;
+    ASSERT_TRUE(m_dialog.WaitFor(WM_TEST_RESULT, &result, 5000));
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(result, (WPARAM)RESULT_NO_DIALTONE);
+    EXPECT_LT(waited.count(), 700) << "the stop waited out the pause";
+    EXPECT_TRUE(m_trace.InOrder({"Card test passed", "open modem ...", "Open modem failed.", "open modem ...",
+                                 "Open modem failed.", "ERROR: Dial tone test failed [NO Dialtone]"}));
 }
 
 TEST_F(Runs, ABrokenPortIsTriedAgainInTheCardTest)

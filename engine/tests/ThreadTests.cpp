@@ -4,7 +4,9 @@
 #include "EngineHarness.h"
 #include "FakeMachine.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 using fake::Reply;
 using harness::CEngineProbe;
@@ -30,6 +32,47 @@ public:
         InterlockedExchange(&m_nStage, nStage);
         SetEvent(m_hResume);
     }
+
+    // Stop requests taken from the queue while holding is on are kept back
+    // instead of handled, so that a test can hand one over later, as if it
+    // had reached the thread late.
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_STOP_TEST && m_holdStops) {
+            std::lock_guard<std::mutex> lock(m_heldMutex);
+            m_held.push_back(*pMsg);
+            return TRUE;
+        }
+        return CEngineProbe::PreTranslateMessage(pMsg);
+    }
+    std::vector<MSG> Held()
+    {
+        std::lock_guard<std::mutex> lock(m_heldMutex);
+        return m_held;
+    }
+
+    BOOL OnIdle(LONG lCount) override
+    {
+        ++m_idleTurns;
+        return CEngineProbe::OnIdle(lCount);
+    }
+
+    // The idle wait's event fails from now on (as when it could not be
+    // made); the caller closes the returned event once the engine is gone.
+    HANDLE BreakTheResumeEvent()
+    {
+        HANDLE hResume = m_hResume;
+        m_hResume = NULL;
+        SetEvent(hResume); // the thread's next wait is on the missing event
+        return hResume;
+    }
+
+    std::atomic<bool> m_holdStops{false};
+    std::atomic<long> m_idleTurns{0};
+
+private:
+    std::mutex m_heldMutex;
+    std::vector<MSG> m_held;
 };
 
 class Thread : public ::testing::Test {
@@ -153,6 +196,61 @@ TEST_F(Thread, AStopWhileIdleIsIgnored)
     EXPECT_EQ(Resume(WM_TEST_RESULT, m_dialog.Wnd()), (WPARAM)RESULT_PASSED);
     m_engine->RequestStop(); // after a run
     EXPECT_EQ(Resume(WM_TEST_RESULT, m_dialog.Wnd()), (WPARAM)RESULT_PASSED);
+}
+
+// The dialog asked for a stop while a run was busy, but the run ended
+// before the thread took the request: the next run is not stopped by it.
+TEST_F(Thread, AStopThatArrivesAfterItsRunDoesNotStopTheNextRun)
+{
+    Resume(WM_DETECT_RESULT, m_dialog.Wnd());
+    CStageProbe* engine = m_engine.get();
+    engine->m_holdStops = true;
+    fake::Line().replies["ATI9"] = ""; // the run ends by the command's time limit
+    fake::Line().onCommand = [engine](const std::string& command) {
+        if (command == "ATI9")
+            engine->RequestStop();
+    };
+    EXPECT_EQ(Resume(WM_TEST_RESULT, m_dialog.Wnd()), (WPARAM)RESULT_DRIVER_PROBLEM);
+    std::vector<MSG> held = engine->Held();
+    ASSERT_EQ(held.size(), 1u);
+
+    engine->m_holdStops = false;
+    fake::Line().onCommand = nullptr;
+    fake::Line().replies["ATI9"] = Reply({"OK"});
+    m_engine->SetWnd(m_dialog.Wnd(), NULL);
+    m_engine->ResumeTest();
+    ASSERT_TRUE(PostThreadMessage(m_engine->m_nThreadID, held[0].message, held[0].wParam, held[0].lParam));
+    WPARAM result = 0;
+    ASSERT_TRUE(m_dialog.WaitFor(WM_TEST_RESULT, &result, 30000, PumpClock));
+    EXPECT_EQ(result, (WPARAM)RESULT_PASSED) << m_trace.Dump();
+
+    // A stop for the run in progress still stops it.
+    fake::Line().onCommand = [engine](const std::string& command) {
+        if (command == "ATI9")
+            engine->RequestStop();
+    };
+    EXPECT_EQ(Resume(WM_TEST_RESULT, m_dialog.Wnd()), (WPARAM)RESULT_DRIVER_PROBLEM);
+}
+
+TEST_F(Thread, TheDialogKeepsTheEngineObjectWhenItsThreadEnds)
+{
+    EXPECT_FALSE(m_engine->m_bAutoDelete);
+    // The thread's queue exists once the engine is made: a message posted
+    // to it at once is kept.
+    EXPECT_TRUE(PostThreadMessage(m_engine->m_nThreadID, WM_NULL, 0, 0));
+}
+
+TEST_F(Thread, AnIdleEngineWhoseWaitFailsDoesNotSpin)
+{
+    HANDLE broken = m_engine->BreakTheResumeEvent();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    long before = m_engine->m_idleTurns;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_LT(m_engine->m_idleTurns - before, 50) << "idle turns in half a second";
+    // It still sees a resume and runs.
+    EXPECT_EQ(Resume(WM_DETECT_RESULT, m_dialog.Wnd()), (WPARAM)DETECT_FOUND);
+    m_engine.reset();
+    CloseHandle(broken);
 }
 
 TEST_F(Thread, AStartStageFailingWithoutAWindowPostsNothing)

@@ -191,10 +191,11 @@ extern "C" LONG WINAPI lineMakeCallA(HLINE hLine, LPHCALL lphCall, LPCSTR lpszDe
     lastPlacedCall() = PlacedCall{*number,          request.displayableAddress, request.bearerMode,
                                   request.mediaMode, request.flags,              request.addressMode,
                                   dwCountryCode};
-    *lphCall = call->handle;
 
+    // As on Windows, *lphCall is written when the request completes, not
+    // during this call: here when the application takes the LINE_REPLY.
     LONG id = NewRequestLocked(s);
-    PostReplyLocked(s, call->app, id, 0);
+    PostReplyLocked(s, call->app, id, 0, lphCall, call->handle);
     if (request.bearerMode == LINEBEARERMODE_PASSTHROUGH) {
         // The application talks to the modem itself: nothing to dial.
         SetCallStateLocked(s, *call, LINECALLSTATE_CONNECTED, LINECONNECTEDMODE_ACTIVE);

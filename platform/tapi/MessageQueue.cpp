@@ -6,10 +6,10 @@ namespace plat::tapi {
 
 MessageQueue::MessageQueue() : m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
-void MessageQueue::Post(const LINEMESSAGE& message)
+void MessageQueue::Post(const LINEMESSAGE& message, HCALL* callOut, HCALL call)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_messages.push_back(message);
+    m_messages.push_back(Entry{message, callOut, call});
     SetEvent(m_event.Get());
     m_posted.notify_all();
 }
@@ -24,7 +24,10 @@ bool MessageQueue::Take(LINEMESSAGE* out, DWORD milliseconds)
         return false;
     if (m_messages.empty())
         return false;
-    *out = m_messages.front();
+    const Entry& entry = m_messages.front();
+    if (entry.callOut)
+        *entry.callOut = entry.call;
+    *out = entry.message;
     m_messages.pop_front();
     if (m_messages.empty())
         ResetEvent(m_event.Get());

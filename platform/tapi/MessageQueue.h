@@ -21,7 +21,10 @@ public:
     // The event handed out in LINEINITIALIZEEXPARAMS; the queue owns it.
     HANDLE Event() const { return m_event.Get(); }
 
-    void Post(const LINEMESSAGE& message);
+    // `callOut`, when given, receives `call` as the message is taken: the
+    // call handle of a completed lineMakeCallA reaches the application's
+    // variable with the request's LINE_REPLY, never before.
+    void Post(const LINEMESSAGE& message, HCALL* callOut = nullptr, HCALL call = 0);
     // Takes the oldest message, waiting up to `milliseconds` (INFINITE for
     // no limit); false when none came.
     bool Take(LINEMESSAGE* out, DWORD milliseconds);
@@ -31,7 +34,12 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_posted;
-    std::deque<LINEMESSAGE> m_messages;
+    struct Entry {
+        LINEMESSAGE message;
+        HCALL* callOut;
+        HCALL call;
+    };
+    std::deque<Entry> m_messages;
     bool m_closed = false;
     OwnedHandle m_event;
 };

@@ -40,13 +40,15 @@ void PostLocked(Sessions& s, HLINEAPP app, const LINEMESSAGE& message)
         it->second->queue.Post(message);
 }
 
-void PostReplyLocked(Sessions& s, HLINEAPP app, LONG request, LONG result)
+void PostReplyLocked(Sessions& s, HLINEAPP app, LONG request, LONG result, HCALL* callOut, HCALL call)
 {
     LINEMESSAGE message{};
     message.dwMessageID = LINE_REPLY;
     message.dwParam1 = static_cast<DWORD_PTR>(request);
     message.dwParam2 = static_cast<DWORD_PTR>(static_cast<DWORD>(result));
-    PostLocked(s, app, message);
+    auto it = s.apps.find(app);
+    if (it != s.apps.end())
+        it->second->queue.Post(message, callOut, call);
 }
 
 void SetCallStateLocked(Sessions& s, Call& call, DWORD state, DWORD mode)

@@ -93,7 +93,10 @@ Sessions& TheSessions();
 DWORD NewHandleLocked(Sessions& s);
 LONG NewRequestLocked(Sessions& s);
 void PostLocked(Sessions& s, HLINEAPP app, const LINEMESSAGE& message);
-void PostReplyLocked(Sessions& s, HLINEAPP app, LONG request, LONG result);
+// `callOut` (lineMakeCallA's lphCall) receives `call` when the application
+// takes the reply.
+void PostReplyLocked(Sessions& s, HLINEAPP app, LONG request, LONG result, HCALL* callOut = nullptr,
+                     HCALL call = 0);
 // Moves the call to a new state and tells its application; an idle call
 // gives the modem free for the next call.
 void SetCallStateLocked(Sessions& s, Call& call, DWORD state, DWORD mode);

@@ -146,6 +146,56 @@ TEST_F(TapiLineTest, OpenTakesTheFirstLineWithTheExactNameThatCarriesDataModemCa
     }
 }
 
+// A modem without a line of its name: the dial tone and dialing tests try
+// again and again. Each failed Open gives TAPI back; the emulated PC never
+// reuses a handle value, so any handle made between the two markers that
+// still answers a wait is one that an Open left behind.
+TEST_F(TapiLineTest, FailedOpensLeaveNoTapiInstanceBehind)
+{
+    ASSERT_EQ(Load(kModemOnCom3), "");
+    CTapiLine line;
+    HANDLE first = CreateEventA(NULL, TRUE, FALSE, NULL);
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(line.Open("No Such Modem", "COM3"), kBadDeviceId);
+    HANDLE last = CreateEventA(NULL, TRUE, FALSE, NULL);
+    int alive = 0;
+    for (uintptr_t h = reinterpret_cast<uintptr_t>(first) + 4; h < reinterpret_cast<uintptr_t>(last); h += 4) {
+        if (WaitForSingleObject(reinterpret_cast<HANDLE>(h), 0) != WAIT_FAILED)
+            ++alive;
+    }
+    EXPECT_EQ(alive, 0) << "TAPI events still open after 20 failed opens";
+    CloseHandle(first);
+    CloseHandle(last);
+
+    // The same object then opens the modem's line.
+    ASSERT_EQ(line.Open(kName, "COM3"), 0);
+    ASSERT_EQ(line.MakeCall(NULL), 0);
+    ASSERT_TRUE(writeAll(line, "AT\r\n"));
+    EXPECT_NE(readUntil(line, "OK").find("OK"), std::string::npos);
+}
+
+// TAPI hands out the call's handle when the request completes, after
+// MakeCall has returned; the line keeps it and ends the call with it.
+TEST_F(TapiLineTest, TheCallHandleArrivesWithTheRequestsCompletion)
+{
+    ASSERT_EQ(Load(kModemOnCom3), "");
+    for (const char* number : {(const char*)NULL, "5550"}) {
+        CTapiLine line;
+        ASSERT_EQ(line.Open(kName, "COM3"), 0);
+        ASSERT_EQ(line.MakeCall(number), 0);
+        ASSERT_TRUE(eventually([&] { return line.GetCall() != 0; })) << (number ? number : "passthrough");
+        LINECALLSTATUS status{};
+        status.dwTotalSize = sizeof(status);
+        ASSERT_EQ(lineGetCallStatus(line.GetCall(), &status), 0);
+        EXPECT_TRUE(eventually([&] { return line.WriteByte('x') == 1; }));
+        HCALL call = line.GetCall();
+        line.Close();
+        EXPECT_EQ(line.GetCall(), 0u);
+        EXPECT_EQ(lineGetCallStatus(call, &status), (LONG)LINEERR_INVALCALLHANDLE);
+        EXPECT_TRUE(portFree("COM3"));
+    }
+}
+
 TEST_F(TapiLineTest, APortThatTapiCannotOpenIsProbedDirectly)
 {
     ModemEntry onCom9;

@@ -199,11 +199,41 @@ TEST_F(PageFlow, AStartClickedDuringDetectionRunsWhenDetectionEnds)
     EXPECT_EQ(m_dlg->m_nPage, PAGE_PROGRESS) << "the run's own result decides the page";
     EXPECT_NE(trace().find("Call StartTest()"), std::string::npos);
 
-    // Stopped before detection ended: no run starts and the start page returns.
-    m_dlg = std::make_unique<CFlowDlg>();
-    Click(OK);
-    Click(Cancel);
-    m_dlg->OnDetectResult(DETECT_FOUND, 0);
-    EXPECT_FALSE(m_dlg->m_bStartPending);
-    EXPECT_EQ(m_dlg->m_nPage, PAGE_START);
+}
+
+// Stopped before detection ended: no run starts, and the detection outcome
+// shows its own page and trace line, as without the click.
+TEST_F(PageFlow, AStartStoppedDuringDetectionEndsOnTheDetectionPage)
+{
+    struct Case {
+        WPARAM detect;
+        int page;
+        const char* trace; // written after the click, or null
+    } cases[] = {
+        {DETECT_FOUND, PAGE_START, nullptr},
+        {DETECT_NO_HARDWARE, PAGE_STARTERR, nullptr},
+        {DETECT_NO_DRIVER, PAGE_START, "MDM_INIT_NO_DRIVER:::Nevigate page "},
+    };
+    for (const Case& c : cases) {
+        m_dlg = std::make_unique<CFlowDlg>();
+        Click(OK);
+        Click(Cancel);
+        size_t clicked = trace().rfind("Call StopTest()");
+        ASSERT_NE(clicked, std::string::npos);
+        m_dlg->OnDetectResult(c.detect, 0);
+        EXPECT_FALSE(m_dlg->m_bStartPending) << c.detect;
+        EXPECT_EQ(m_dlg->m_nPage, c.page) << c.detect;
+        std::string after = trace().substr(clicked);
+        EXPECT_EQ(after.find("Call StartTest()"), std::string::npos) << c.detect;
+        if (c.trace) {
+            std::string path = static_cast<LPCTSTR>(m_dlg->m_strHtmPath);
+            EXPECT_NE(after.find(c.trace + path + "Start.htm"), std::string::npos) << c.detect << after;
+        }
+        // The page works as usual: a start from it runs at once.
+        if (c.page == PAGE_START) {
+            Click(OK);
+            EXPECT_TRUE(m_dlg->m_bTesting);
+            EXPECT_FALSE(m_dlg->m_bStartPending);
+        }
+    }
 }

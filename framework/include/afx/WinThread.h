@@ -47,6 +47,9 @@ public:
     CWnd* m_pMainWnd = NULL;
     BOOL m_bAutoDelete = TRUE;
     MSG m_msgCur = {};
+    // Whether the object is deleted when its thread ends; an owner that
+    // keeps the object itself clears it before CreateThread.
+    BOOL m_bAutoDelete = TRUE;
 
     DECLARE_MESSAGE_MAP()
 

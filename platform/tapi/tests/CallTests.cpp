@@ -92,7 +92,7 @@ TEST_F(TapiCalls, APassthroughCallConnectsAtOnceToTheModemsPort)
     HCALL call = 0;
     LONG request = lineMakeCallA(line, &call, "", 0, asParams(params));
     ASSERT_GT(request, 0);
-    EXPECT_NE(call, 0u);
+    EXPECT_EQ(call, 0u) << "the handle is written when the request completes";
 
     EXPECT_EQ(WaitForSingleObject(app->event, 1000), DWORD{WAIT_OBJECT_0});
     LINEMESSAGE reply;
@@ -100,6 +100,7 @@ TEST_F(TapiCalls, APassthroughCallConnectsAtOnceToTheModemsPort)
     EXPECT_EQ(reply.dwMessageID, DWORD{LINE_REPLY}) << "the reply comes before the call's states";
     EXPECT_EQ(reply.dwParam1, static_cast<DWORD_PTR>(request));
     EXPECT_EQ(reply.dwParam2, 0u);
+    EXPECT_NE(call, 0u) << "written with the reply";
     LINEMESSAGE connected;
     ASSERT_TRUE(app->Next(&connected, 0));
     EXPECT_EQ(connected.dwMessageID, DWORD{LINE_CALLSTATE});
@@ -145,7 +146,9 @@ TEST_F(TapiCalls, ADialledCallEndsAsTheModemAnswers)
         ASSERT_EQ(app->Open(0, &line), 0) << c.number;
         std::vector<BYTE> params = callParams(LINEBEARERMODE_VOICE, c.number);
         HCALL call = 0;
-        ASSERT_GT(lineMakeCallA(line, &call, c.number, 0, asParams(params)), 0) << c.number;
+        LONG request = lineMakeCallA(line, &call, c.number, 0, asParams(params));
+        ASSERT_GT(request, 0) << c.number;
+        ASSERT_TRUE(app->WaitReply(request)) << c.number;
         EXPECT_EQ(app->WaitState(call, LINECALLSTATE_DIALING).dwMessageID, DWORD{LINE_CALLSTATE}) << c.number;
         LINEMESSAGE end = app->WaitState(call, LINECALLSTATE_CONNECTED | LINECALLSTATE_DISCONNECTED);
         EXPECT_EQ(end.dwParam1, DWORD_PTR{c.state}) << c.number;
@@ -165,7 +168,9 @@ TEST_F(TapiCalls, ADialledCallEndsAsTheModemAnswers)
 TEST_F(TapiCalls, DroppingADialAbandonsItAndGoesIdle)
 {
     HCALL call = 0;
-    ASSERT_GT(lineMakeCallA(line, &call, "5552", 0, nullptr), 0);
+    LONG request = lineMakeCallA(line, &call, "5552", 0, nullptr);
+    ASSERT_GT(request, 0);
+    ASSERT_TRUE(app->WaitReply(request));
     ASSERT_EQ(app->WaitState(call, LINECALLSTATE_DIALING).dwMessageID, DWORD{LINE_CALLSTATE});
     EXPECT_EQ(lineDeallocateCall(call), (LONG)LINEERR_INVALCALLSTATE) << "only an idle call is deallocated";
     LONG drop = lineDrop(call, nullptr, 0);
@@ -248,7 +253,9 @@ TEST_F(TapiCalls, MakeCallChecksItsParameters)
 TEST_F(TapiCalls, ClosingTheLineEndsItsCallsAndFreesThePort)
 {
     HCALL call = 0;
-    ASSERT_GT(lineMakeCallA(line, &call, "5552", 0, nullptr), 0);
+    LONG request = lineMakeCallA(line, &call, "5552", 0, nullptr);
+    ASSERT_GT(request, 0);
+    ASSERT_TRUE(app->WaitReply(request));
     ASSERT_EQ(app->WaitState(call, LINECALLSTATE_DIALING).dwMessageID, DWORD{LINE_CALLSTATE});
     ASSERT_EQ(lineClose(line), 0);
     LINECALLSTATUS status{};

@@ -60,6 +60,17 @@ public:
     // The next message, waiting up to `ms`; false when none came.
     bool Next(LINEMESSAGE* message, DWORD ms = 5000) const { return lineGetMessage(app, message, ms) == 0; }
 
+    // Takes messages until the LINE_REPLY of `request`; false when none came.
+    bool WaitReply(LONG request, DWORD ms = 5000) const
+    {
+        LINEMESSAGE message{};
+        while (Next(&message, ms)) {
+            if (message.dwMessageID == LINE_REPLY && message.dwParam1 == static_cast<DWORD_PTR>(request))
+                return true;
+        }
+        return false;
+    }
+
     // Waits for LINE_CALLSTATE of `call` with one of the `states`, passing
     // over other messages; the state's message, or one with dwMessageID ~0.
     LINEMESSAGE WaitState(HCALL call, DWORD states, DWORD ms = 10000) const
