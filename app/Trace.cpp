@@ -47,13 +47,14 @@ public:
     void SetLevel(int level)
     {
         Lock();
-        m_nLevel = level > 0 ? level : 0;
+        InterlockedExchange(&m_nLevel, level > 0 ? level : 0);
         Unlock();
     }
 
     void Write(int level, const char* format, va_list args)
     {
-        LONG filter = m_nLevel; // read without the lock, on purpose
+        // Read without the lock, on purpose, but whole.
+        LONG filter = InterlockedCompareExchange(&m_nLevel, 0, 0);
         if (filter == 0 || level > filter)
             return;
         Lock();
@@ -76,16 +77,14 @@ public:
 private:
     void Lock()
     {
+        // The owner is only ever read through the interlocked exchange: a
+        // plain read could meet another thread's exchange half-way.
         LONG self = static_cast<LONG>(GetCurrentThreadId());
-        if (m_nLockOwner == self)
-            return;
         for (;;) {
-            InterlockedCompareExchange(&m_nLockOwner, self, 0);
-            if (m_nLockOwner == self)
+            LONG owner = InterlockedCompareExchange(&m_nLockOwner, self, 0);
+            if (owner == 0 || owner == self)
                 return;
             Sleep(25);
-            if (m_nLockOwner == self)
-                return;
         }
     }
 

@@ -106,18 +106,24 @@ extern "C" HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_ST
     if (dwCreationFlags & CREATE_SUSPENDED)
         thread->Suspend();
 
-    std::mutex startedMutex;
-    std::condition_variable started;
-    bool idKnown = false;
+    // The new thread tells its id through this; it is shared, not on this
+    // stack, because the thread may still be inside notify_one when this
+    // call has seen the id and returned.
+    struct Started {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool idKnown = false;
+    };
+    auto started = std::make_shared<Started>();
     try {
-        std::thread([thread, lpStartAddress, lpParameter, &startedMutex, &started, &idKnown] {
+        std::thread([thread, lpStartAddress, lpParameter, started] {
             plat::threads::t_self = thread;
             {
-                std::lock_guard<std::mutex> lock(startedMutex);
+                std::lock_guard<std::mutex> lock(started->mutex);
                 thread->id = plat::threads::currentTid();
-                idKnown = true;
+                started->idKnown = true;
             }
-            started.notify_one();
+            started->cv.notify_one();
             thread->WaitWhileSuspended(); // CREATE_SUSPENDED
             DWORD code = lpStartAddress(lpParameter);
             thread->exitCode = code;
@@ -129,8 +135,8 @@ extern "C" HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_ST
         return nullptr;
     }
     {
-        std::unique_lock<std::mutex> lock(startedMutex);
-        started.wait(lock, [&] { return idKnown; });
+        std::unique_lock<std::mutex> lock(started->mutex);
+        started->cv.wait(lock, [&] { return started->idKnown; });
     }
     if (lpThreadId)
         *lpThreadId = thread->id;

@@ -1,9 +1,11 @@
 // The "serial" profile loader and the public port functions.
 #include "core/Devices.h"
+#include "core/Handles.h"
 #include "core/Machine.h"
 #include "serial/PortConfig.h"
 #include "serial/PortTable.h"
 #include "serial/Serial.h"
+#include "serial/SerialPort.h"
 
 namespace plat::serial {
 
@@ -53,6 +55,12 @@ bool ReleasePort(const std::string& name)
 bool TakePortAway(const std::string& name)
 {
     return PortTable::Instance().TakeAway(name);
+}
+
+int QueuedRequests(void* handle)
+{
+    auto port = handles::GetAs<SerialPort>(handle);
+    return port ? port->Queued() : -1;
 }
 
 } // namespace plat::serial

@@ -29,5 +29,9 @@ bool HoldPort(const std::string& name, const std::string& program);
 bool ReleasePort(const std::string& name);
 // The emulated modem's port goes away now, as with the "portGone" fault.
 bool TakePortAway(const std::string& name);
+// How many reads and writes the port of `handle` holds queued, not yet
+// complete (-1 when the handle is not an open port): lets a test act once a
+// request in another thread is really waiting.
+int QueuedRequests(void* handle);
 
 } // namespace plat::serial

@@ -353,6 +353,14 @@ void SerialPort::OnClose()
         std::exchange(m_onClosed, nullptr)();
 }
 
+int SerialPort::Queued()
+{
+    Lock lock(m_mutex);
+    if (m_closed)
+        return -1;
+    return static_cast<int>(m_reads.size() + m_writes.size());
+}
+
 BOOL SerialPort::GetTimeouts(COMMTIMEOUTS* timeouts)
 {
     Lock lock(m_mutex);

@@ -40,6 +40,8 @@ public:
     BOOL SetTimeouts(const COMMTIMEOUTS& timeouts);
     BOOL Purge(DWORD flags);
     BOOL CancelRequests() override { return Purge(PURGE_RXABORT | PURGE_TXABORT); }
+    // Requests queued and not yet complete (-1 once closed).
+    int Queued();
 
 private:
     struct Request;

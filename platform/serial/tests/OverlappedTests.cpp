@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+using plat::serial::QueuedRequests;
 using plat::serial::testing::SerialTest;
 using namespace std::chrono_literals;
 
@@ -99,6 +100,8 @@ TEST_F(SerialTest, ClosingCancelsPendingIoAndSetsTheEvents)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 
     // A synchronous read blocked in another thread ends with ERROR_OPERATION_ABORTED.
+    // The handle is closed once the read is queued: a read that only starts
+    // after the close finds no handle (ERROR_INVALID_HANDLE) instead.
     HANDLE sync = OpenPort("COM3", 0);
     ASSERT_NE(sync, INVALID_HANDLE_VALUE);
     BOOL result = TRUE;
@@ -109,7 +112,10 @@ TEST_F(SerialTest, ClosingCancelsPendingIoAndSetsTheEvents)
         result = ReadFile(sync, buffer, sizeof(buffer), &got, nullptr);
         error = GetLastError();
     });
-    std::this_thread::sleep_for(50ms);
+    auto end = std::chrono::steady_clock::now() + 10s;
+    while (QueuedRequests(sync) != 1 && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(QueuedRequests(sync), 1);
     CloseHandle(sync);
     reader.join();
     EXPECT_FALSE(result);
