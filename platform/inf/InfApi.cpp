@@ -1,15 +1,19 @@
 // The INF functions of setupapi.dll. Each computes a Win32 error code from
-// the parsed file and sets the last error once, here at the boundary.
+// the parsed file and sets the last error once, here at the boundary. Names
+// come in and text goes out in the machine's ANSI code page; the file's
+// Unicode text is compared and converted here, as Windows does it.
 #include "inf/FieldValues.h"
 #include "inf/InfFile.h"
 #include "inf/InfHandles.h"
 #include "inf/InfLoader.h"
+#include "inf/InfText.h"
 
 #include <win/errors.h>
 #include <win/kernel.h>
 #include <win/setupapi_inf.h>
 
 #include <cstring>
+#include <vector>
 
 using namespace plat::inf;
 
@@ -59,13 +63,13 @@ DWORD findFirstLine(HINF inf, PCSTR sectionName, PCSTR key, PINFCONTEXT context)
         return ERROR_INVALID_HANDLE;
     if (!sectionName || !context)
         return ERROR_INVALID_PARAMETER;
-    auto index = file->SectionIndex(sectionName);
+    auto index = file->SectionIndex(FromMachineAnsi(sectionName));
     if (!index)
         return ERROR_LINE_NOT_FOUND;
     const InfSection& section = file->Sections()[*index];
     std::optional<size_t> line;
     if (key)
-        line = section.FindKey(key);
+        line = section.FindKey(FromMachineAnsi(key));
     else if (!section.Lines().empty())
         line = 0;
     if (!line)
@@ -84,7 +88,7 @@ DWORD findNextLine(PINFCONTEXT in, PCSTR key, PINFCONTEXT out)
     size_t from = in->Line + 1;
     std::optional<size_t> line;
     if (key)
-        line = ref.section->FindKey(key, from);
+        line = ref.section->FindKey(FromMachineAnsi(key), from);
     else if (from < ref.section->Lines().size())
         line = from;
     if (!line)
@@ -119,7 +123,7 @@ DWORD getStringField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size, 
     const std::string* field = ref.line->Field(index);
     if (!field)
         return ERROR_INVALID_PARAMETER;
-    return copyString(*field, buffer, size, required);
+    return copyString(ToMachineAnsi(*field), buffer, size, required);
 }
 
 DWORD getIntField(PINFCONTEXT context, DWORD index, PINT value)
@@ -171,18 +175,19 @@ DWORD getMultiSzField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size,
     size_t count = ref.line->FieldCount();
     if (index == 0 || index > count)
         return ERROR_INVALID_PARAMETER;
-    size_t last = index;
+    std::vector<std::string> texts;
     size_t total = 1;
-    for (; last <= count && !ref.line->Field(last)->empty(); ++last)
-        total += ref.line->Field(last)->size() + 1;
+    for (size_t i = index; i <= count && !ref.line->Field(i)->empty(); ++i) {
+        texts.push_back(ToMachineAnsi(*ref.line->Field(i)));
+        total += texts.back().size() + 1;
+    }
     if (required)
         *required = static_cast<DWORD>(total);
     if (!buffer)
         return NO_ERROR;
     if (size < total)
         return ERROR_INSUFFICIENT_BUFFER;
-    for (size_t i = index; i < last; ++i) {
-        const std::string& text = *ref.line->Field(i);
+    for (const std::string& text : texts) {
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         buffer += text.size() + 1;
     }
@@ -237,7 +242,7 @@ BOOL WINAPI SetupGetLineByIndexA(HINF InfHandle, PCSTR Section, DWORD Index, PIN
         return finish(ERROR_INVALID_HANDLE);
     if (!Section || !Context)
         return finish(ERROR_INVALID_PARAMETER);
-    auto index = file->SectionIndex(Section);
+    auto index = file->SectionIndex(FromMachineAnsi(Section));
     if (!index || Index >= file->Sections()[*index].Lines().size())
         return finish(ERROR_LINE_NOT_FOUND);
     pointAt(Context, InfHandle, *index, Index);
@@ -248,7 +253,7 @@ LONG WINAPI SetupGetLineCountA(HINF InfHandle, PCSTR Section)
 {
     std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
     DWORD error = !file ? ERROR_INVALID_HANDLE : !Section ? ERROR_INVALID_PARAMETER : NO_ERROR;
-    const InfSection* section = error == NO_ERROR ? file->FindSection(Section) : nullptr;
+    const InfSection* section = error == NO_ERROR ? file->FindSection(FromMachineAnsi(Section)) : nullptr;
     if (error == NO_ERROR && !section)
         error = ERROR_SECTION_NOT_FOUND;
     SetLastError(error);
@@ -263,7 +268,7 @@ BOOL WINAPI SetupEnumInfSectionsA(HINF InfHandle, UINT Index, PSTR Buffer, UINT 
     if (Index >= file->Sections().size())
         return finish(ERROR_NO_MORE_ITEMS);
     DWORD needed = 0;
-    DWORD error = copyString(file->Sections()[Index].Name(), Buffer, Size, &needed);
+    DWORD error = copyString(ToMachineAnsi(file->Sections()[Index].Name()), Buffer, Size, &needed);
     if (SizeNeeded)
         *SizeNeeded = needed;
     return finish(error);

@@ -55,9 +55,8 @@ public:
         m_line = nullptr;
     }
 
-    // Substitutes every key and field; false with `error` set when a
-    // substituted text is too long.
-    static bool Substitute(InfFile& file, const StringTable& strings, ParseError* error)
+    // Substitutes every key and field.
+    static void Substitute(InfFile& file, const StringTable& strings)
     {
         std::string expanded;
         for (InfSection& section : file.m_sections) {
@@ -66,15 +65,21 @@ public:
                     std::string& field = line.m_fields[i];
                     if (field.find('%') == std::string::npos)
                         continue;
-                    if (!strings.Expand(field, &expanded)) {
-                        *error = ParseError{ERROR_GENERAL_SYNTAX, line.m_sourceLine};
-                        return false;
-                    }
+                    strings.Expand(field, &expanded);
                     field.swap(expanded);
                 }
             }
         }
-        return true;
+    }
+
+    static void FoldKeys(InfFile& file)
+    {
+        for (InfSection& section : file.m_sections) {
+            for (InfLine& line : section.m_lines) {
+                if (line.m_hasKey)
+                    line.m_foldedKey = FoldedName(line.m_fields[0]);
+            }
+        }
     }
 
     static InfStyle StyleOf(const InfFile& file)
@@ -102,8 +107,9 @@ const std::string* InfLine::Field(size_t index) const
 
 std::optional<size_t> InfSection::FindKey(std::string_view key, size_t from) const
 {
+    std::string folded = FoldedName(key);
     for (size_t i = from; i < m_lines.size(); ++i) {
-        if (m_lines[i].HasKey() && EqualNoCase(m_lines[i].Key(), key))
+        if (m_lines[i].HasKey() && m_lines[i].FoldedKey() == folded)
             return i;
     }
     return std::nullopt;
@@ -137,7 +143,7 @@ std::shared_ptr<const InfFile> InfFile::Parse(std::string_view bytes, const Pars
 {
     auto file = std::make_shared<InfFile>();
     file->m_path = settings.path;
-    std::string text = DecodeInfBytes(bytes);
+    std::string text = DecodeInfBytes(bytes, settings.codePage);
 
     InfBuilder builder(*file);
     LexOutcome lexed = LexInf(text, builder);
@@ -153,8 +159,9 @@ std::shared_ptr<const InfFile> InfFile::Parse(std::string_view bytes, const Pars
     }
 
     StringTable strings;
-    if (!strings.Build(file->m_sections, settings, error) || !InfBuilder::Substitute(*file, strings, error))
-        return nullptr;
+    strings.Build(file->m_sections, settings);
+    InfBuilder::Substitute(*file, strings);
+    InfBuilder::FoldKeys(*file);
     file->m_style = InfBuilder::StyleOf(*file);
     return file;
 }

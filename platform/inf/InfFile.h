@@ -2,6 +2,8 @@
 // they first appear (a section written twice is one section with the lines
 // of both, in file order), lines of fields with every %strkey% and %dirid%
 // already substituted. Section names and keys are matched case-insensitively.
+// All text is Unicode, held as UTF-8 (InfText.h): names given to the lookups
+// are UTF-8 too.
 //
 // The SetupAPI functions (setupapi_inf.h) read an InfFile through its HINF;
 // the device installer and other families include this header and use it
@@ -25,6 +27,8 @@ public:
     // one field and no '=', whose key is that field.
     bool HasKey() const { return m_hasKey; }
     const std::string& Key() const { return m_fields[0]; }
+    // The key with every character folded (NoCase.h), for lookups.
+    const std::string& FoldedKey() const { return m_foldedKey; }
     // Fields after the key.
     size_t FieldCount() const { return m_fields.size() - 1; }
     // Field 0 is the key; null for the key of a line without one and past
@@ -37,6 +41,7 @@ private:
     friend class InfBuilder;
     friend class InfFile;
     std::vector<std::string> m_fields{std::string()}; // [0] is the key, "" when none
+    std::string m_foldedKey;                          // FoldedName of the key
     bool m_hasKey = false;
     UINT m_sourceLine = 0;
 };
@@ -62,6 +67,7 @@ enum class InfStyle { OldNt, Win4 };
 // What parsing needs to know of the machine.
 struct ParseSettings {
     LANGID uiLanguage = 0x0409;              // chooses the [Strings.xxxx] section
+    UINT codePage = 1252;                    // of a file without a byte-order mark
     std::string windowsDirectory = "C:\\Windows";
     std::string path; // Windows path of the file; its folder is %01%, "" for none
 };

@@ -1,5 +1,7 @@
 #include "inf/InfLexer.h"
 
+#include "inf/InfText.h"
+
 #include <win/errors.h>
 #include <win/setupapi_inf.h>
 
@@ -49,6 +51,8 @@ private:
     };
     static constexpr size_t kStop = std::string_view::npos;
     static constexpr int kStackDepth = 4;
+    // Four bytes per character and some: more than any kept field needs.
+    static constexpr size_t kTokenBytes = 4 * MAX_INF_STRING_LENGTH + 8;
 
     size_t Step(size_t pos)
     {
@@ -81,19 +85,20 @@ private:
 
     // Appends the text from the token start up to `end` to the token; NUL
     // characters become blanks, as they cannot be part of a returned string.
+    // A token stops growing well past the longest field, which is cut when
+    // it is added.
     void PushToken(size_t end)
     {
-        for (size_t i = m_start; i < end; ++i)
+        for (size_t i = m_start; i < end && m_token.size() < kTokenBytes; ++i)
             m_token += m_text[i] == '\0' ? ' ' : m_text[i];
         m_start = end;
     }
 
+    // A field longer than MAX_INF_STRING_LENGTH characters is cut to that
+    // length, as Windows 10 cuts it; the file still opens.
     bool AddField(FieldRole role)
     {
-        if (m_token.size() > MAX_INF_STRING_LENGTH) {
-            m_outcome.error = ERROR_GENERAL_SYNTAX;
-            return false;
-        }
+        CutToUtf16Length(&m_token, MAX_INF_STRING_LENGTH);
         m_lineOpen = true;
         m_sink.OnField(std::exchange(m_token, std::string()), role, m_fieldLine);
         return true;
@@ -142,7 +147,7 @@ private:
             if (m_text[p] != ']')
                 continue;
             PushToken(p);
-            if (m_token.size() > MAX_INF_SECTION_NAME_LENGTH) {
+            if (Utf16Length(m_token) > MAX_INF_SECTION_NAME_LENGTH) {
                 m_outcome.error = ERROR_SECTION_NAME_TOO_LONG;
                 return kStop;
             }

@@ -35,7 +35,7 @@ struct LexOutcome {
     UINT strayLine = 0;  // first line with text before the first section, 0 when none
 };
 
-// Lexes the whole text (Windows-1252; a Ctrl-Z ends it). Lines with text
+// Lexes the whole text (UTF-8; a Ctrl-Z ends it). Lines with text
 // before the first section are not lines of any section: they are reported
 // through `strayLine` so that the caller decides whether they are an error.
 LexOutcome LexInf(std::string_view text, InfLexerSink& sink);

@@ -1,7 +1,9 @@
 #include "inf/InfLoader.h"
 
+#include "core/CodePages.h"
 #include "core/Machine.h"
 #include "core/Paths.h"
+#include "inf/InfText.h"
 #include "inf/NoCase.h"
 
 #include <win/errors.h>
@@ -68,9 +70,10 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
     const Machine* machine = CurrentMachine();
     ParseSettings settings;
     if (machine) {
-        settings.windowsDirectory = machine->WindowsDirectory();
+        settings.windowsDirectory = FromMachineAnsi(machine->WindowsDirectory());
         settings.uiLanguage = machine->Langs().userUI;
     }
+    settings.codePage = codepages::SystemAnsiCodePage();
 
     std::vector<std::string> candidates = searchPaths(windowsPath, settings.windowsDirectory);
     std::string bytes;
@@ -83,7 +86,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
         }
         readError = readFile(*host, &bytes);
         if (readError == ERROR_SUCCESS) {
-            settings.path = isDrivePath(candidate) ? candidate : paths::ToWindows(*host);
+            settings.path = FromMachineAnsi(isDrivePath(candidate) ? candidate : paths::ToWindows(*host));
             break;
         }
     }
@@ -102,7 +105,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
     }
     if (infClass) {
         const std::string* fileClass = file->Value("Version", "Class");
-        if (!fileClass || !EqualNoCase(*fileClass, infClass)) {
+        if (!fileClass || !EqualNoCase(*fileClass, FromMachineAnsi(infClass))) {
             outcome.error = ParseError{ERROR_CLASS_MISMATCH, 0};
             return outcome;
         }

@@ -1,6 +1,6 @@
-// Case-insensitive comparison of Windows-1252 text, as SetupAPI compares
-// section names, keys and signatures: ASCII letters and the accented
-// letters of the code page fold to upper case.
+// Case-insensitive comparison of Unicode (UTF-8) text, as SetupAPI
+// compares section names, keys and signatures: letters of the Latin,
+// Greek and Cyrillic alphabets fold to upper case.
 #pragma once
 
 #include <string>
@@ -8,11 +8,8 @@
 
 namespace plat::inf {
 
-// The upper-case form of one Windows-1252 character.
-char FoldUpper(char c);
-
 // The text with every character folded; the key of name lookups.
-std::string FoldedName(std::string_view text);
+std::string FoldedName(std::string_view utf8);
 
 bool EqualNoCase(std::string_view a, std::string_view b);
 

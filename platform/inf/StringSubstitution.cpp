@@ -1,6 +1,7 @@
 #include "inf/StringSubstitution.h"
 
 #include "inf/DirIds.h"
+#include "inf/InfText.h"
 #include "inf/NoCase.h"
 
 #include <win/errors.h>
@@ -57,7 +58,7 @@ std::optional<LANGID> StringsSectionLanguage(std::string_view name)
     return static_cast<LANGID>(value);
 }
 
-bool StringTable::Build(const std::vector<InfSection>& sections, const ParseSettings& settings, ParseError* error)
+void StringTable::Build(const std::vector<InfSection>& sections, const ParseSettings& settings)
 {
     m_windowsDirectory = settings.windowsDirectory;
     m_infFolder = folderOf(settings.path);
@@ -74,19 +75,13 @@ bool StringTable::Build(const std::vector<InfSection>& sections, const ParseSett
     if (!chosen)
         chosen = findSection(sections, [](const std::string& name) { return EqualNoCase(name, kStrings); });
     if (!chosen)
-        return true;
+        return;
     m_chosen = chosen->Name();
     for (const InfLine& line : chosen->Lines()) {
         if (!line.HasKey() || line.FieldCount() == 0)
             continue;
-        const std::string& value = *line.Field(1);
-        if (value.size() > kMaxStringsValueLength) {
-            *error = ParseError{ERROR_GENERAL_SYNTAX, line.SourceLine()};
-            return false;
-        }
-        m_values.try_emplace(FoldedName(line.Key()), value); // the first line of a key wins
+        m_values.try_emplace(FoldedName(line.Key()), *line.Field(1)); // the first line of a key wins
     }
-    return true;
 }
 
 std::optional<std::string> StringTable::Lookup(std::string_view token) const
@@ -106,36 +101,37 @@ std::optional<std::string> StringTable::Lookup(std::string_view token) const
     return DirIdFolder(dirid, m_windowsDirectory, m_infFolder);
 }
 
-bool StringTable::Expand(std::string_view raw, std::string* out) const
+void StringTable::Expand(std::string_view raw, std::string* out) const
 {
+    // Past this many bytes the text has more than MAX_INF_STRING_LENGTH
+    // characters whatever it holds (a character takes at most three bytes
+    // per UTF-16 unit): the rest is cut anyway.
+    constexpr size_t kEnough = 3 * MAX_INF_STRING_LENGTH + 3;
     size_t first = raw.find('%');
-    if (first == std::string_view::npos) {
-        out->assign(raw);
-        return raw.size() <= MAX_INF_STRING_LENGTH;
-    }
     out->assign(raw.substr(0, first));
-    size_t start = first;
-    bool inside = false;
-    for (size_t p = first; p < raw.size(); ++p) {
-        if (raw[p] != '%')
-            continue;
-        inside = !inside;
-        if (inside) {
-            out->append(raw.substr(start, p - start));
-            start = p;
-            continue;
+    if (first != std::string_view::npos) {
+        size_t start = first;
+        bool inside = false;
+        for (size_t p = first; p < raw.size() && out->size() <= kEnough; ++p) {
+            if (raw[p] != '%')
+                continue;
+            inside = !inside;
+            if (inside) {
+                out->append(raw.substr(start, p - start));
+                start = p;
+                continue;
+            }
+            std::string_view token = raw.substr(start + 1, p - start - 1);
+            if (auto value = Lookup(token))
+                out->append(*value);
+            else
+                out->append(raw.substr(start, p - start + 1));
+            start = p + 1;
         }
-        std::string_view token = raw.substr(start + 1, p - start - 1);
-        if (auto value = Lookup(token))
-            out->append(*value);
-        else
-            out->append(raw.substr(start, p - start + 1));
-        start = p + 1;
-        if (out->size() > MAX_INF_STRING_LENGTH)
-            return false;
+        if (out->size() <= kEnough)
+            out->append(raw.substr(start));
     }
-    out->append(raw.substr(start));
-    return out->size() <= MAX_INF_STRING_LENGTH;
+    CutToUtf16Length(out, MAX_INF_STRING_LENGTH);
 }
 
 } // namespace plat::inf

@@ -12,11 +12,10 @@
 // - %% is one '%'. A token that names nothing is left as written, percent
 //   signs included, and an unpaired '%' is kept.
 //
-// Limits: a value of the chosen strings section may have at most 512
-// characters, and a field at most MAX_INF_STRING_LENGTH (4096) characters
-// once substituted. A file past either limit does not open
-// (ERROR_GENERAL_SYNTAX, with the line): cutting the text would hand its
-// readers data that the file does not say.
+// Limits: a value of the chosen strings section is inserted whole however
+// long it is, as Windows since Vista inserts it; a field that substitution
+// makes longer than MAX_INF_STRING_LENGTH (4096) characters is cut to that
+// length, as Windows 10 cuts it. Neither keeps the file from opening.
 #pragma once
 
 #include "inf/InfFile.h"
@@ -29,18 +28,15 @@
 
 namespace plat::inf {
 
-constexpr size_t kMaxStringsValueLength = 512;
-
 class StringTable {
 public:
     // Reads the chosen strings section from the sections as the lexer left
-    // them (before substitution). False with `error` set when one of its
-    // values is too long.
-    bool Build(const std::vector<InfSection>& sections, const ParseSettings& settings, ParseError* error);
+    // them (before substitution).
+    void Build(const std::vector<InfSection>& sections, const ParseSettings& settings);
 
-    // The substituted form of `raw`, or false when it would be longer than
-    // MAX_INF_STRING_LENGTH.
-    bool Expand(std::string_view raw, std::string* out) const;
+    // The substituted form of `raw`, cut to MAX_INF_STRING_LENGTH
+    // characters.
+    void Expand(std::string_view raw, std::string* out) const;
 
     // The name of the chosen section, "" when the file has none.
     const std::string& ChosenSection() const { return m_chosen; }

@@ -1,22 +1,20 @@
-// The bytes of an INF file as the ANSI text that the A functions return.
-// Driver INFs come as ANSI or as UTF-16LE with a byte-order mark (modem
-// INFs often are Unicode); a UTF-8 byte-order mark is understood as well.
-// The machine's ANSI code page is Windows-1252.
+// The bytes of an INF file as Unicode text (UTF-8). Driver INFs come as
+// ANSI or as UTF-16LE with a byte-order mark (modem INFs often are
+// Unicode); a UTF-8 byte-order mark is understood as well.
 #pragma once
 
-#include <cstdint>
+#include <win/types.h>
+
 #include <string>
 #include <string_view>
 
 namespace plat::inf {
 
-// The file's text in Windows-1252. UTF-16LE and UTF-8 files (recognised by
-// their byte-order mark, which is dropped) are converted; characters that
-// Windows-1252 lacks, and malformed sequences, become '?'. Any other file
-// is taken as Windows-1252 already and returned unchanged.
-std::string DecodeInfBytes(std::string_view bytes);
-
-// The Windows-1252 byte for a Unicode code point, or '?'.
-char CodePointToAnsi(uint32_t codePoint);
+// The file's text as UTF-8. UTF-16LE and UTF-8 files are recognised by
+// their byte-order mark, which is dropped; a lone surrogate or a malformed
+// sequence becomes U+FFFD. Any other file is text in the ANSI code page
+// `codePage`, converted as a whole, as Windows converts it before reading
+// it: a trail byte that equals '\' or ']' stays part of its character.
+std::string DecodeInfBytes(std::string_view bytes, UINT codePage);
 
 } // namespace plat::inf

@@ -1,5 +1,7 @@
 #include "registry/AnsiText.h"
 
+#include "core/CodePages.h"
+
 namespace plat::registry {
 namespace {
 
@@ -229,6 +231,64 @@ std::vector<BYTE> AnsiToUtf16Bytes(const BYTE* data, size_t size)
         out.push_back(static_cast<BYTE>(c >> 8));
     }
     return out;
+}
+
+namespace {
+
+bool isAscii(std::string_view text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+std::string encodeMachineAnsi(const std::vector<BYTE>& utf16)
+{
+    std::u16string text(utf16.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char16_t>(utf16[2 * i] | (utf16[2 * i + 1] << 8));
+    return codepages::Encode(codepages::SystemAnsiCodePage(), text, "?").bytes;
+}
+
+} // namespace
+
+std::string Utf8ToMachineAnsi(std::string_view utf8)
+{
+    if (isAscii(utf8))
+        return std::string(utf8);
+    return encodeMachineAnsi(Utf8ToUtf16Bytes(utf8));
+}
+
+std::string MachineAnsiToUtf8(std::string_view ansi)
+{
+    if (isAscii(ansi))
+        return std::string(ansi);
+    std::u16string text = codepages::Decode(codepages::SystemAnsiCodePage(), ansi).text;
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        AppendUtf8(c, &out);
+    }
+    return out;
+}
+
+std::string Utf16BytesToMachineAnsi(const BYTE* data, size_t size)
+{
+    size_t even = size & ~static_cast<size_t>(1);
+    std::string ascii;
+    ascii.reserve(even / 2);
+    for (size_t i = 0; i < even; i += 2) {
+        if (data[i + 1] != 0 || data[i] >= 0x80)
+            return encodeMachineAnsi(std::vector<BYTE>(data, data + even));
+        ascii.push_back(static_cast<char>(data[i]));
+    }
+    return ascii;
 }
 
 std::string FoldCase(std::string_view utf8)

@@ -1,8 +1,9 @@
 // Text conversions of the registry. Names and string data are kept as
 // Unicode (names as UTF-8, string data as UTF-16LE bytes, as Windows stores
-// them); the "A" functions hand them out in the ANSI code page, which is
-// Windows-1252 on the emulated PC. Characters that page cannot show become
-// '?', as WideCharToMultiByte's default character.
+// them); the "A" functions take and hand them out in the machine's ANSI
+// code page (GetACP). Characters that page cannot show become '?', as
+// WideCharToMultiByte's default character. 8-bit profile files are read as
+// Windows-1252 whatever the machine.
 #pragma once
 
 #include <win/types.h>
@@ -14,7 +15,7 @@
 
 namespace plat::registry {
 
-// The ANSI code page of the "A" registry functions.
+// The code page of 8-bit profile files.
 constexpr UINT kAnsiCodePage = 1252;
 
 // UTF-8 <-> code points. DecodeUtf8 returns false on a malformed sequence;
@@ -37,6 +38,13 @@ std::string Utf16BytesToUtf8(const BYTE* data, size_t size);
 std::string Utf16BytesToAnsi(const BYTE* data, size_t size);
 // ANSI bytes -> UTF-16LE bytes, NULs kept.
 std::vector<BYTE> AnsiToUtf16Bytes(const BYTE* data, size_t size);
+
+// UTF-8 and UTF-16LE bytes <-> the machine's ANSI code page, for the "A"
+// functions. A path converts as a whole, so that a trail byte equal to '\'
+// stays part of its character. NULs in data are kept.
+std::string Utf8ToMachineAnsi(std::string_view utf8);
+std::string MachineAnsiToUtf8(std::string_view ansi);
+std::string Utf16BytesToMachineAnsi(const BYTE* data, size_t size);
 
 // Case folding for name comparison: key and value names compare without
 // regard to case (ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic

@@ -34,20 +34,23 @@ bool grantedAccess(REGSAM desired, REGSAM* granted)
     return true;
 }
 
-// Splits an ANSI subkey path into UTF-8 names. A leading '\' is refused as
-// on Windows; a trailing '\' and doubled '\' are passed over.
+// Splits an ANSI subkey path into UTF-8 names. The path is converted from
+// the code page first, as Windows converts it, so that a trail byte equal
+// to '\' is no separator. A leading '\' is refused as on Windows; a
+// trailing '\' and doubled '\' are passed over.
 LSTATUS splitPath(LPCSTR subKey, std::vector<std::string>* elements)
 {
     if (!subKey)
         return ERROR_SUCCESS;
-    std::string_view path = subKey;
+    std::string utf8 = plat::registry::MachineAnsiToUtf8(subKey);
+    std::string_view path = utf8;
     if (!path.empty() && path.front() == '\\')
         return ERROR_BAD_PATHNAME;
     while (!path.empty()) {
         size_t slash = path.find('\\');
         std::string_view element = path.substr(0, slash);
         if (!element.empty())
-            elements->push_back(plat::registry::AnsiToUtf8(element));
+            elements->emplace_back(element);
         if (slash == std::string_view::npos)
             break;
         path.remove_prefix(slash + 1);
@@ -64,7 +67,7 @@ bool isTextType(DWORD type)
 std::string ansiData(const RegValue& value)
 {
     if (isTextType(value.type))
-        return plat::registry::Utf16BytesToAnsi(value.data.data(), value.data.size());
+        return plat::registry::Utf16BytesToMachineAnsi(value.data.data(), value.data.size());
     return std::string(value.data.begin(), value.data.end());
 }
 
@@ -184,7 +187,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
         return ERROR_INVALID_PARAMETER;
     if (!(key->Access() & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    const RegValue* value = key->FindValue(plat::registry::AnsiToUtf8(lpValueName ? lpValueName : ""));
+    const RegValue* value = key->FindValue(plat::registry::MachineAnsiToUtf8(lpValueName ? lpValueName : ""));
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (lpType)
@@ -211,7 +214,7 @@ LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWOR
 
     // The data's size is reported even when the name does not fit; neither
     // the name nor the data is written unless both fit.
-    std::string name = plat::registry::Utf8ToAnsi(value.name);
+    std::string name = plat::registry::Utf8ToMachineAnsi(value.name);
     DWORD dataSize = static_cast<DWORD>(ansiData(value).size());
     bool nameFits = *lpcchValueName > name.size();
     bool dataFits = !lpData || *lpcbData >= dataSize;
@@ -237,7 +240,7 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
     const auto& subkeys = key->Subkeys();
     if (dwIndex >= subkeys.size())
         return ERROR_NO_MORE_ITEMS;
-    std::string name = plat::registry::Utf8ToAnsi(subkeys[dwIndex]->Name());
+    std::string name = plat::registry::Utf8ToMachineAnsi(subkeys[dwIndex]->Name());
     if (*lpcchName <= name.size())
         return ERROR_MORE_DATA;
     if (LSTATUS status = copyEmptyClass(lpClass, lpcchClass); status != ERROR_SUCCESS)
@@ -272,9 +275,9 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LP
     // bytes as stored, which is never less than what the "A" calls return.
     DWORD maxSubkey = 0, maxValueName = 0, maxData = 0;
     for (const auto* node : key->Subkeys())
-        maxSubkey = std::max(maxSubkey, static_cast<DWORD>(plat::registry::Utf8ToAnsi(node->Name()).size()));
+        maxSubkey = std::max(maxSubkey, static_cast<DWORD>(plat::registry::Utf8ToMachineAnsi(node->Name()).size()));
     for (const RegValue* value : key->Values()) {
-        maxValueName = std::max(maxValueName, static_cast<DWORD>(plat::registry::Utf8ToAnsi(value->name).size()));
+        maxValueName = std::max(maxValueName, static_cast<DWORD>(plat::registry::Utf8ToMachineAnsi(value->name).size()));
         maxData = std::max(maxData, static_cast<DWORD>(value->data.size()));
     }
     if (lpcSubKeys)

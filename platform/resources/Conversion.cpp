@@ -1,6 +1,6 @@
 // WideCharToMultiByte, MultiByteToWideChar, GetACP and IsDBCSLeadByte(Ex).
 #include "core/LastError.h"
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 
 #include <win/errors.h>
 #include <win/kernel.h>

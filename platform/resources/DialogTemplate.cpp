@@ -1,6 +1,6 @@
 #include "resources/DialogTemplate.h"
 
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 
 #include <cstring>
 

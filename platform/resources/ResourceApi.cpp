@@ -4,7 +4,7 @@
 
 #include "core/LastError.h"
 #include "process/Modules.h"
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 #include "resources/ModuleResources.h"
 #include "resources/StringBlock.h"
 

@@ -12,9 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     plat::inf::ParseSettings settings;
     settings.path = "C:\\Windows\\INF\\fuzz.inf";
     // The first byte picks the UI language, so that decorated strings
-    // sections are chosen too.
-    if (size > 0)
+    // sections are chosen too, and the code page of an ANSI file.
+    if (size > 0) {
         settings.uiLanguage = data[0] & 1 ? 0x0407 : 0x0409;
+        settings.codePage = data[0] & 2 ? 932 : 1252;
+    }
     plat::inf::ParseError error;
     auto file = plat::inf::InfFile::Parse(std::string_view(reinterpret_cast<const char*>(data), size), settings,
                                           &error);

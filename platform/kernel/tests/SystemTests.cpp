@@ -69,6 +69,20 @@ TEST(System, MultibyteSearchIsExactAndNeverStartsOnATrailByte)
     EXPECT_EQ(_mbsstr(text, backslash), nullptr);
     const unsigned char letter[] = {'A', 0};
     EXPECT_EQ(_mbsstr(text, letter), text + 2);
+
+    // _mbsdec steps back over a whole character: before 'A' stands the
+    // two-byte character, not a '\'. Where lead and trail values repeat,
+    // the run of lead-byte values before the byte decides.
+    EXPECT_EQ(_mbsdec(text, text + 2), text);
+    EXPECT_EQ(_mbsdec(text, text), nullptr);
+    const unsigned char path[] = {'a', 0x5C, 0x83, 0x5C, 0x5C, 'b', 0};
+    EXPECT_EQ(_mbsdec(path, path + 2), path + 1) << "a single-byte '\\'";
+    EXPECT_EQ(_mbsdec(path, path + 4), path + 2);
+    EXPECT_EQ(_mbsdec(path, path + 5), path + 4);
+    const unsigned char pairs[] = {0x81, 0x81, 0x81, 0x5C, 'c', 0};
+    EXPECT_EQ(_mbsdec(pairs, pairs + 4), pairs + 2) << "0x81 0x81, then 0x81 0x5C";
+    EXPECT_EQ(_mbsdec(pairs, pairs + 2), pairs);
+    EXPECT_EQ(_mbsdec(id, id + 8), id + 7) << "ASCII text steps one byte";
 }
 
 TEST(System, ProcessTimesCountThisProcessOnly)

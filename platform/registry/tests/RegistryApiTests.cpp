@@ -409,3 +409,47 @@ TEST_F(RegistryApi, OpenHandleKeepsItsRegistryAcrossAProfileChange)
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Other", 0, KEY_READ, &key), ERROR_SUCCESS);
     RegCloseKey(key);
 }
+
+TEST(RegistryCodePage, AnsiNamesAreConvertedBeforeTheirPathIsSplit)
+{
+    // On a Japanese machine the A functions speak code page 932, where
+    // U+8868 is 0x95 0x5C: its trail byte is no path separator.
+    plat::registry::RegisterLoader();
+    TempProfile japanese;
+    japanese.Write("machine.json", R"({"languages": {"systemDefault": "0x0411"}})");
+    japanese.Write("registry/profile.reg", "Windows Registry Editor Version 5.00\n\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\\xE8\xA1\xA8StartPlay]\n"
+                                           "\"\xE8\xA1\xA8\"=\"\xE8\xA1\xA8\xE7\xA4\xBA\"\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\\\xE8\xA1\xA8\\StartPlay]\n");
+    ASSERT_EQ(japanese.Load(), "");
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\\x95\x5CStartPlay", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    char data[16] = {};
+    DWORD size = sizeof(data);
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "\x95\x5C", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+    EXPECT_EQ(size, 5u);
+    EXPECT_STREQ(data, "\x95\x5C\x8E\xA6");
+    char name[16] = {};
+    DWORD chars = sizeof(name);
+    EXPECT_EQ(RegEnumValueA(key, 0, name, &chars, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "\x95\x5C");
+    RegCloseKey(key);
+
+    // The key "U+8868" with its subkey "StartPlay" is reached with a real
+    // separator after the trail byte.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\\x95\x5C\\StartPlay", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", 0, KEY_READ, &key), ERROR_SUCCESS);
+    chars = sizeof(name);
+    EXPECT_EQ(RegEnumKeyExA(key, 0, name, &chars, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "\x95\x5C");
+    chars = sizeof(name);
+    EXPECT_EQ(RegEnumKeyExA(key, 1, name, &chars, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "\x95\x5CStartPlay");
+    EXPECT_EQ(chars, 11u);
+    RegCloseKey(key);
+}

@@ -1,7 +1,7 @@
 // Code-page conversion cost: the applet converts a few short strings per
 // Control Panel refresh, the system's trace lines none; this keeps the
 // table-driven conversion honest for longer texts.
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 
 #include <win/resources.h>
 

@@ -2,7 +2,7 @@
 // for every resource it finds (and for the raw bytes themselves), the
 // version, dialog, icon group, icon image and string block readers, and the
 // code-page decoders.
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Icons.h"
 #include "resources/ResFile.h"

@@ -1,5 +1,5 @@
 #include "core/testing/TempProfile.h"
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 
 #include <win/errors.h>
 #include <win/kernel.h>

@@ -1,4 +1,4 @@
-#include "resources/CodePages.h"
+#include "core/CodePages.h"
 
 #include "core/Machine.h"
 
