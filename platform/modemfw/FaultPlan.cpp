@@ -16,7 +16,7 @@ std::string frameUnsolicited(const std::string& text, const Framing& framing)
 
 std::vector<Step> PlanReply(const Outcome& outcome, const std::vector<Fault>& faults, const Framing& framing)
 {
-    Step reply{outcome.delayMs, outcome.reply, outcome.effect};
+    Step reply{outcome.delayMs, outcome.reply, outcome.effect, true};
     std::vector<Step> extra; // steps besides the reply
     for (const Fault& f : faults) {
         switch (f.kind) {

@@ -14,6 +14,7 @@ struct Step {
     double atMs = 0; // modem milliseconds after the command line ended
     std::string bytes;
     Effect effect = Effect::None;
+    bool answer = false; // the command's own answer (or what a fault left of it)
 };
 
 // Steps in time order. Without faults: one step at the outcome's delay.

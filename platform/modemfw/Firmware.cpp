@@ -49,6 +49,10 @@ void Firmware::ReceiveByte(char c, TimePoint now)
         m_mode = Mode::Command;
         return;
     case Mode::Busy:
+        if (m_answered) {
+            m_heldInput += c;
+            return;
+        }
         // A key pressed while dialling ends the call attempt; the LF that
         // follows the command's CR is not a key press.
         if (m_abortable && c != static_cast<char>(m_state.s[4])) {
@@ -158,18 +162,21 @@ void Firmware::RunLine(const std::string& raw, TimePoint now)
     std::vector<Step> steps = PlanReply(outcome, FaultsFor(line), m_state.framing);
     m_plan.clear();
     for (const Step& step : steps)
-        m_plan.push_back(Scheduled{After(now, step.atMs), step.bytes, step.effect});
+        m_plan.push_back(Scheduled{After(now, step.atMs), step.bytes, step.effect, step.answer});
     m_abortable = outcome.abortable;
+    m_answered = false;
     m_modeAfterPlan = Mode::Command;
     m_mode = Mode::Busy;
 }
 
-void Firmware::Tick(TimePoint now)
+void Firmware::RunDueSteps(TimePoint now)
 {
     while (m_mode == Mode::Busy && !m_plan.empty() && m_plan.front().at <= now) {
         Scheduled step = std::move(m_plan.front());
         m_plan.pop_front();
         m_output += step.bytes;
+        m_answered = m_answered || step.answer;
+        m_planEnded = step.at;
         switch (step.effect) {
         case Effect::None:
             break;
@@ -184,6 +191,7 @@ void Firmware::Tick(TimePoint now)
             break;
         case Effect::Gone:
             m_plan.clear();
+            m_heldInput.clear();
             m_mode = Mode::Gone;
             return;
         }
@@ -192,6 +200,21 @@ void Firmware::Tick(TimePoint now)
     }
     if (m_mode == Mode::Busy && m_plan.empty())
         m_mode = m_modeAfterPlan;
+}
+
+void Firmware::Tick(TimePoint now)
+{
+    RunDueSteps(now);
+    // Input held while the modem was sending is read as if it came the
+    // moment the sending ended; it may start a command of its own.
+    while (m_mode != Mode::Busy && m_mode != Mode::Gone && !m_heldInput.empty()) {
+        std::string held;
+        held.swap(m_heldInput);
+        m_answered = false;
+        for (char c : held)
+            ReceiveByte(c, m_planEnded);
+        RunDueSteps(now);
+    }
     if (m_mode == Mode::Online && m_escapeAt && *m_escapeAt <= now) {
         m_escapeAt.reset();
         m_plusCount = 0;
@@ -222,6 +245,8 @@ void Firmware::DropDtr()
         return;
     m_plan.clear();
     m_abortable = false;
+    m_answered = false;
+    m_heldInput.clear();
     m_escapeAt.reset();
     m_plusCount = 0;
     m_inLine = false;

@@ -54,9 +54,11 @@ private:
         TimePoint at;
         std::string bytes;
         Effect effect;
+        bool answer;
     };
 
     void ReceiveByte(char c, TimePoint now);
+    void RunDueSteps(TimePoint now);
     void CommandByte(char c, TimePoint now);
     void OnlineByte(char c, TimePoint now);
     void RunLine(const std::string& raw, TimePoint now);
@@ -77,6 +79,12 @@ private:
 
     std::deque<Scheduled> m_plan;
     bool m_abortable = false;
+    // Once the answer is out, the rest of the plan is unsolicited output;
+    // input meanwhile is held, as a modem buffers it while it transmits,
+    // and read once the plan is done.
+    bool m_answered = false;
+    std::string m_heldInput;
+    TimePoint m_planEnded{};
     Mode m_modeAfterPlan = Mode::Command;
 
     // Escape sequence ("+++" with guard times) while online.

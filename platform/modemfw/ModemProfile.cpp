@@ -3,6 +3,7 @@
 #include "modemfw/SettingsParser.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +12,13 @@ namespace {
 
 bool readJsonFile(const std::string& path, nlohmann::json* out, ProfileError* error)
 {
+    // A device node or a folder named as a settings file would be read for
+    // ever (/dev/zero) or not at all.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        *error = ProfileError{path, 0, "", "cannot be read: not a regular file"};
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         *error = ProfileError{path, 0, "", "cannot be read"};

@@ -73,3 +73,16 @@ TEST(Faults, GonePortIgnoresEverythingAfter)
     EXPECT_EQ(modem.Send("ATZ\r\n"), "");
     EXPECT_FALSE(modem.Modem().NextDeadline());
 }
+
+TEST(Faults, InputWhileAnUnsolicitedLineIsDueIsBufferedAndAnswered)
+{
+    // A RING 5 ms after every answer; the next command comes 2 ms after the
+    // OK, before the RING has gone out.
+    FirmwareDriver modem(R"({"echo": false, "faults": {"*": {"kind": "unsolicited", "after": true, "ms": 5}}})");
+    EXPECT_EQ(modem.Send("ATZ\r", 320 + 2), "\r\nOK\r\n"); // 20 ms a command, 300 a reset
+    EXPECT_EQ(modem.Send("ATI3\r"), "\r\nRING\r\n" + std::string("\r\nVirtual Data Fax Modem 1.0\r\n\r\nOK\r\n") +
+                                        "\r\nRING\r\n");
+    // Bytes before the answer are still ignored, as the modem is busy then.
+    EXPECT_EQ(modem.Send("ATZ\r", 10), "");
+    EXPECT_EQ(modem.Send("AT\r", 1000), "\r\nOK\r\n\r\nRING\r\n");
+}

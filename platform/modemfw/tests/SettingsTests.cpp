@@ -94,7 +94,9 @@ TEST(Settings, ProfileModemsWithSettingsFilesAndOverrides)
         "broken": {"settings": "modems/broken.json"},
         "wrong": {"settings": "modems/wrong.json"},
         "missing": {"settings": "modems/none.json"},
-        "bad": {"echo": "on"}
+        "bad": {"echo": "on"},
+        "device": {"settings": "/dev/zero"},
+        "folder": {"settings": "modems"}
     }})");
     ASSERT_EQ(profile.Load(), "");
     const plat::Machine& machine = *plat::CurrentMachine();
@@ -117,6 +119,8 @@ TEST(Settings, ProfileModemsWithSettingsFilesAndOverrides)
         {"missing", profile.Path("modems/none.json"), 0, ""},
         {"bad", profile.Path("machine.json"), 0, "modems.bad.echo"},
         {"nosuch", profile.Path("machine.json"), 0, "modems.nosuch"},
+        {"device", "/dev/zero", 0, ""}, // read for ever before
+        {"folder", profile.Path("modems"), 0, ""},
     };
     for (const Case& c : cases) {
         error = {};
