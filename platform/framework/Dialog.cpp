@@ -49,7 +49,7 @@ BOOL CDialog::OnInitDialog()
 INT_PTR CDialog::RunModalLoop()
 {
     plat::ui::MessageQueue& queue = plat::ui::CurrentQueue();
-    while (!m_bModalEnded) {
+    while (ContinueModal()) {
         MSG msg;
         if (!::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE)) {
             if (!queue.WaitForAny(kModalIdleMs))
@@ -67,6 +67,11 @@ INT_PTR CDialog::RunModalLoop()
         ::DispatchMessage(&msg);
     }
     return m_nModalResult;
+}
+
+BOOL CDialog::ContinueModal()
+{
+    return !m_bModalEnded;
 }
 
 void CDialog::EndDialog(int nResult)
