@@ -220,13 +220,20 @@ def diagnose(machine, program, timeout, fast=False):
 
     started = time.time()
     state = bridge.settle(bridge.call("/bridge/state"))
+    # Detection has ended when a modem text changes (a modem without a
+    # matching driver keeps the name "Unknown" but not the version) or the
+    # dialog leaves the start page.
     state = bridge.wait_for(state, lambda s: s["texts"].get("mdmName", "Unknown") != "Unknown"
+                            or s["texts"].get("mdmVersion", "Unknown") != "Unknown"
                             or page_name(s) != "start", 30)
     result["modem"] = {"name": state["texts"].get("mdmName", ""),
                        "driver": state["texts"].get("mdmVersion", ""),
                        "country": state["texts"].get("mdmCountry", "")}
     first = page_name(state)
-    result["detection"] = "found" if first == "start" else ("no hardware" if first == "starterr" else first)
+    if first == "start":
+        result["detection"] = "found" if result["modem"]["name"] != "Unknown" else "no driver"
+    else:
+        result["detection"] = "no hardware" if first == "starterr" else first
     if first == "start":
         state = bridge.settle(bridge.call("/bridge/click", {"id": "ButtonOK"})["state"])
         state = bridge.wait_for(state, lambda s: page_name(s) != "progress", timeout)

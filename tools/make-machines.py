@@ -690,6 +690,7 @@ def machine_json(devices):
             devnodes[instance] = {"status": STARTED_ROOT if root else STARTED, "problem": 0}
     devnodes[MODEM_INSTANCE] = {"status": STARTED, "problem": 0}
     return {
+        "expect": "res0",  # the verdict page a run reaches (tools/diagnose.py --all)
         "os": {"major": 10, "minor": 0, "build": 19045, "platformId": 2, "csd": "", "bits": 64},
         "languages": {"systemDefault": "0x0409", "userDefault": "0x0409", "userUI": "0x0409"},
         "windowsDirectory": "C:\\Windows",

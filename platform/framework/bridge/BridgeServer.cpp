@@ -283,10 +283,16 @@ void BridgeServer::ServeFile(const httplib::Request& request, httplib::Response&
             response.set_content("not found\n", "text/plain");
         return;
     }
-    if (isPage(*file))
+    if (isPage(*file)) {
         response.set_content(InjectBridge(content), "text/html");
-    else
-        response.set_content(content, contentTypeOf(*file));
+        return;
+    }
+    // The pages' style sheets and pictures stay as they are while the
+    // dialog runs: the browser may keep them for a while instead of asking
+    // again on every page (a page itself is always fetched anew).
+    response.headers.erase("Cache-Control");
+    response.set_header("Cache-Control", "private, max-age=300");
+    response.set_content(content, contentTypeOf(*file));
 }
 
 void BridgeServer::ServeEvents(const httplib::Request& request, httplib::Response& response)
