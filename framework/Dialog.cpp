@@ -46,7 +46,7 @@ BOOL CDialog::OnInitDialog()
 
 INT_PTR CDialog::RunModalLoop()
 {
-    while (!m_bModalEnded) {
+    while (ContinueModal()) {
         MSG msg;
         if (!::PeekMessage(&msg, NULL, 0, 0, PM_REMOVE)) {
             if (::MsgWaitForMultipleObjects(0, NULL, FALSE, kModalIdleMs, QS_ALLINPUT) == WAIT_TIMEOUT)
@@ -64,6 +64,11 @@ INT_PTR CDialog::RunModalLoop()
         ::DispatchMessage(&msg);
     }
     return m_nModalResult;
+}
+
+BOOL CDialog::ContinueModal()
+{
+    return !m_bModalEnded;
 }
 
 void CDialog::EndDialog(int nResult)

@@ -36,6 +36,12 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // Asked by the modal loop before each message and after each short idle
+    // wait; on the progress page it also shows the engine's stage.
+    BOOL ContinueModal() override;
+    // Puts the engine's current stage into the progress page's "testStage"
+    // element (a page without one shows nothing of it).
+    void ShowTestStage();
 
     // Chooses the language folder below m_strHtmPath.
     void SetHtmPath();

@@ -5,6 +5,7 @@
 #include "EngineHarness.h"
 
 #include "boot/Boot.h"
+#include "core/Overlay.h"
 #include "core/testing/TempProfile.h"
 
 #include <nlohmann/json.hpp>
@@ -27,7 +28,15 @@ public:
                                   std::filesystem::copy_options::overwrite_existing);
         std::ifstream in(m_profile.Path("machine.json"));
         nlohmann::json json = nlohmann::json::parse(in);
-        for (auto& [modem, settings] : json["modems"].items()) {
+        // An overlay's modems may all come from its base: take them from
+        // the whole chain.
+        std::vector<plat::overlay::Layer> chain;
+        plat::ProfileError ignored;
+        nlohmann::json modems = plat::overlay::ReadChain(m_profile.Folder(), &chain, &ignored)
+                                    ? plat::overlay::MergedJson(chain)["modems"]
+                                    : json["modems"];
+        for (auto& [modem, unused] : modems.items()) {
+            nlohmann::json& settings = json["modems"][modem];
             settings["timeScale"] = 0.01;
             // Every command takes the modem 50 ms of the machine's time, so
             // that the LF behind a command's CR always reaches it while it

@@ -233,10 +233,15 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
             response.SetContent("not found\n", "text/plain");
         return;
     }
-    if (isPage(*file))
+    if (isPage(*file)) {
         response.SetContent(InjectBridge(content), "text/html");
-    else
-        response.SetContent(content, contentTypeOf(*file));
+        return;
+    }
+    // The pages' style sheets and pictures stay as they are while the
+    // dialog runs: the browser may keep them for a while instead of asking
+    // again on every page (a page itself is always fetched anew).
+    response.SetHeader("Cache-Control", "private, max-age=300");
+    response.SetContent(content, contentTypeOf(*file));
 }
 
 void BridgeRoutes::ServeEvents(const HttpRequest& request, HttpResponse& response)

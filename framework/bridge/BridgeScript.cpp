@@ -124,7 +124,14 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
 })();
 )JS";
 
-const char kHeadAddition[] = "<link rel=\"icon\" href=\"/favicon.ico\"><script src=\"/bridge/bridge.js\"></script>";
+const char kIconLink[] = "<link rel=\"icon\" href=\"/favicon.ico\">";
+
+// The bridge goes into the page itself: a script file would be one more
+// request, and one that holds up the page's first paint.
+std::string headAddition()
+{
+    return std::string(kIconLink) + "<script>" + kScript + "</script>";
+}
 
 // Position right after the opening tag `name` (case-insensitive), or npos.
 size_t afterTag(const std::string& html, const std::string& lower, const char* name)
@@ -179,13 +186,13 @@ std::string InjectBridge(const std::string& html)
         at = close == std::string::npos ? 0 : close + 1;
     }
     std::string out = html;
-    out.insert(at, kHeadAddition);
+    out.insert(at, headAddition());
     return out;
 }
 
 std::string MissingPage(const std::string& address)
 {
-    return std::string("<!DOCTYPE html><html><head>") + kHeadAddition +
+    return std::string("<!DOCTYPE html><html><head>") + headAddition() +
            "<meta charset=\"utf-8\"><title>The page cannot be displayed</title></head><body>"
            "<h1>The page cannot be displayed</h1><p>" +
            escapeHtml(address) + " was not found.</p></body></html>";

@@ -1,6 +1,7 @@
 // The page server's rules, tested over loopback with an HTTP client: the
 // token, the Host and Origin headers, methods and content types, and the
 // files it will serve. Nothing here reaches another host.
+#include "framework/bridge/BridgeScript.h"
 #include "framework/bridge/BridgeServer.h"
 
 #include "framework/bridge/Token.h"
@@ -233,13 +234,19 @@ TEST_F(BridgeSecurityTest, ServesTheFolderAndNothingElse)
         }
     }
     auto page = Send("GET", "/Lang0409/start.htm", Authorised());
-    EXPECT_NE(page->body.find("<head><link rel=\"icon\" href=\"/favicon.ico\"><script src=\"/bridge/bridge.js\">"),
+    EXPECT_NE(page->body.find(std::string("<head><link rel=\"icon\" href=\"/favicon.ico\"><script>") +
+                              plat::ui::BridgeScript() + "</script>"),
               std::string::npos)
         << "the bridge is added to the page's head";
     EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff");
-    EXPECT_EQ(page->get_header_value("Cache-Control"), "no-store");
+    EXPECT_EQ(page->get_header_value_count("Cache-Control"), 1u);
+    EXPECT_EQ(page->get_header_value("Cache-Control"), "no-store") << "a page is always fetched anew";
+    auto style = Send("GET", "/common/style.css", Authorised());
+    ASSERT_TRUE(style);
+    EXPECT_EQ(style->get_header_value_count("Cache-Control"), 1u);
+    EXPECT_EQ(style->get_header_value("Cache-Control"), "private, max-age=300");
     auto missing = Send("GET", "/Lang0409/missing.htm", Authorised());
-    EXPECT_NE(missing->body.find("/bridge/bridge.js"), std::string::npos);
+    EXPECT_NE(missing->body.find(plat::ui::BridgeScript()), std::string::npos);
 
     m_server.SetIcon("ICONBYTES");
     auto icon = Send("GET", "/favicon.ico", Authorised());

@@ -1,9 +1,11 @@
 #include "core/Machine.h"
 
+#include "core/DriveView.h"
+#include "core/Overlay.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -33,12 +35,6 @@ std::mutex& loadMutex()
 {
     static std::mutex m;
     return m;
-}
-
-int lineOfOffset(const std::string& text, size_t offset)
-{
-    offset = std::min(offset, text.size());
-    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 std::string upperWindowsFolder(std::string path)
@@ -135,24 +131,19 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
         m_folder.pop_back();
     m_jsonPath = m_folder + "/machine.json";
 
-    std::ifstream in(m_jsonPath, std::ios::binary);
-    if (!in) {
-        *error = ProfileError{m_jsonPath, 0, "", "cannot be read (is this a machine profile folder?)"};
+    std::vector<overlay::Layer> chain;
+    if (!overlay::ReadChain(m_folder, &chain, error))
         return false;
-    }
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
-    try {
-        m_json = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& e) {
-        *error = ProfileError{m_jsonPath, lineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0), "",
-                              std::string("not valid JSON: ") + e.what()};
-        return false;
-    }
-    if (!m_json.is_object()) {
-        *error = ProfileError{m_jsonPath, 1, "", "the top level must be an object"};
-        return false;
+    m_layers.clear();
+    for (const auto& layer : chain)
+        m_layers.push_back(layer.folder);
+    if (chain.size() == 1) {
+        m_json = std::move(chain.front().json);
+        m_drive = m_folder + "/drive_c";
+    } else {
+        m_json = overlay::MergedJson(chain);
+        if (!overlay::BuildDrive(chain, &m_drive, error))
+            return false;
     }
 
     if (auto os = m_json.find("os"); os != m_json.end()) {
@@ -217,7 +208,7 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
             if (hostPath == "@bin")
                 hostPath = ExecutableFolder();
             else if (!hostPath.empty() && hostPath[0] != '/')
-                hostPath = m_folder + "/" + hostPath;
+                hostPath = ProfilePath(hostPath);
             std::string written = win;
             std::replace(written.begin(), written.end(), '/', '\\');
             while (written.size() > 2 && written.back() == '\\')
@@ -230,6 +221,24 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
     std::stable_sort(m_folders.begin(), m_folders.end(),
                      [](const auto& a, const auto& b) { return a.windowsUpper.size() > b.windowsUpper.size(); });
     return true;
+}
+
+std::string Machine::ProfilePath(const std::string& relative) const
+{
+    for (auto layer = m_layers.rbegin(); layer != m_layers.rend(); ++layer) {
+        std::string path = *layer + "/" + relative;
+        if (access(path.c_str(), F_OK) == 0)
+            return path;
+    }
+    return m_folder + "/" + relative;
+}
+
+std::vector<std::string> Machine::ReadOnlyFolders() const
+{
+    std::vector<std::string> folders = m_layers;
+    if (m_layers.size() > 1)
+        folders.push_back(m_drive);
+    return folders;
 }
 
 void RegisterProfileLoader(const std::string& name, ProfileLoader loader)

@@ -1,5 +1,5 @@
 // The emulated PC: a machine profile folder with machine.json, registry/*.reg
-// and drive_c/. Which PC is emulated is a setting of the platform: the
+// and drive_c/, or an overlay of another profile (core/Overlay.h). Which PC is emulated is a setting of the platform: the
 // environment variable RAVLIN_MACHINE names the profile folder, and without
 // it the profile "machines/default" installed beside the executable is used.
 //
@@ -48,7 +48,18 @@ public:
     const std::string& Folder() const { return m_folder; }
     const std::string& JsonPath() const { return m_jsonPath; }
     const nlohmann::json& Json() const { return m_json; }
-    std::string DriveC() const { return m_folder + "/drive_c"; }
+    // The C: drive's host folder: the profile's drive_c/, or for an overlay
+    // the merged drive of all its layers.
+    const std::string& DriveC() const { return m_drive; }
+    // The profile folders, from the bottom base to this profile; one entry
+    // for a profile without a base.
+    const std::vector<std::string>& Layers() const { return m_layers; }
+    // A path relative to the profile, found in the topmost layer that has it
+    // (the profile's own folder when none has it).
+    std::string ProfilePath(const std::string& relative) const;
+    // Host folders the emulated PC must never write: every layer, and the
+    // merged drive.
+    std::vector<std::string> ReadOnlyFolders() const;
     const OsVersion& Os() const { return m_os; }
     const Languages& Langs() const { return m_langs; }
     const std::string& WindowsDirectory() const { return m_windowsDir; }
@@ -76,6 +87,8 @@ private:
     std::string m_folder;
     std::string m_jsonPath;
     nlohmann::json m_json;
+    std::string m_drive;
+    std::vector<std::string> m_layers;
     OsVersion m_os;
     Languages m_langs;
     std::string m_windowsDir = "C:\\Windows";

@@ -194,9 +194,6 @@ bool IsInsideProfile(const std::string& hostPath)
     const Machine* machine = CurrentMachine();
     if (!machine)
         return false;
-    char resolvedProfile[PATH_MAX];
-    if (!::realpath(machine->Folder().c_str(), resolvedProfile))
-        return false;
     // Resolve the deepest existing ancestor, so links cannot hide the profile.
     std::string probe = hostPath;
     char resolved[PATH_MAX];
@@ -208,9 +205,16 @@ bool IsInsideProfile(const std::string& hostPath)
     }
     if (probe.empty())
         return false;
-    std::string profile = resolvedProfile;
     std::string path = resolved;
-    return path == profile || path.compare(0, profile.size() + 1, profile + "/") == 0;
+    for (const std::string& folder : machine->ReadOnlyFolders()) {
+        char resolvedProfile[PATH_MAX];
+        if (!::realpath(folder.c_str(), resolvedProfile))
+            continue;
+        std::string profile = resolvedProfile;
+        if (path == profile || path.compare(0, profile.size() + 1, profile + "/") == 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace plat::files

@@ -94,7 +94,7 @@ bool LoadProfileModem(const Machine& machine, const std::string& name, ModemSett
         }
         std::string path = file->get<std::string>();
         if (path.empty() || path[0] != '/')
-            path = machine.Folder() + "/" + path;
+            path = machine.ProfilePath(path);
         ModemSettings check;
         if (!readJsonFile(path, &merged, error) || !LoadSettingsFile(path, &check, error))
             return false;

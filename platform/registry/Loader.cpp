@@ -49,6 +49,8 @@ bool isRegFile(const std::filesystem::directory_entry& entry)
     return extension == ".reg" && entry.is_regular_file(ignored);
 }
 
+bool applyRegistryFolder(const std::string& folder, Registry& registry, ProfileError* error);
+
 } // namespace
 
 bool ApplyRegFile(std::string_view bytes, Registry& registry, RegFileError* error)
@@ -57,10 +59,28 @@ bool ApplyRegFile(std::string_view bytes, Registry& registry, RegFileError* erro
     return ParseRegFile(bytes, builder, error);
 }
 
+bool LoadProfileRegistry(const std::vector<std::string>& layers, const std::string& userSid,
+                         std::shared_ptr<Registry>* out, ProfileError* error)
+{
+    auto registry = std::make_shared<Registry>(userSid);
+    for (const std::string& folder : layers) {
+        if (!applyRegistryFolder(folder, *registry, error))
+            return false;
+    }
+    *out = std::move(registry);
+    return true;
+}
+
 bool LoadProfileRegistry(const std::string& folder, const std::string& userSid, std::shared_ptr<Registry>* out,
                          ProfileError* error)
 {
-    auto registry = std::make_shared<Registry>(userSid);
+    return LoadProfileRegistry(std::vector<std::string>{folder}, userSid, out, error);
+}
+
+namespace {
+
+bool applyRegistryFolder(const std::string& folder, Registry& registry, ProfileError* error)
+{
     std::filesystem::path registryFolder = std::filesystem::path(folder) / "registry";
     std::vector<std::filesystem::path> files;
     std::error_code ec;
@@ -86,20 +106,21 @@ bool LoadProfileRegistry(const std::string& folder, const std::string& userSid, 
         std::stringstream content;
         content << in.rdbuf();
         RegFileError fault;
-        if (!ApplyRegFile(content.str(), *registry, &fault)) {
+        if (!ApplyRegFile(content.str(), registry, &fault)) {
             *error = ProfileError{file.string(), fault.line, "", fault.message};
             return false;
         }
     }
-    *out = std::move(registry);
     return true;
 }
+
+} // namespace
 
 void RegisterLoader()
 {
     RegisterProfileLoader("registry", [](const Machine& machine, ProfileError* error) {
         std::shared_ptr<Registry> registry;
-        if (!LoadProfileRegistry(machine.Folder(), machine.UserSid(), &registry, error))
+        if (!LoadProfileRegistry(machine.Layers(), machine.UserSid(), &registry, error))
             return false;
         Publish(std::move(registry));
         return true;

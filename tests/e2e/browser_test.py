@@ -109,6 +109,10 @@ class BrowserTest(unittest.TestCase):
         self.click("ButtonOK")
         self.page_is("progress", 10)
         print(f"\nclick to progress page shown: {time.time() - clicked:.2f} s", file=sys.stderr)
+        # The listed checks follow the engine: the start checks end and are
+        # marked done while a later one runs.
+        self.wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, ".steps li.done")
+                        and b.find_elements(By.CSS_SELECTOR, ".steps li.now"))
         self.shot("default-2-progress")
         self.page_is("res0", 120)
         self.shot("default-3-passed")
@@ -145,6 +149,35 @@ class BrowserTest(unittest.TestCase):
         self.page_is("res3", 10)
         self.click("ButtonCancel")
         run.process.wait(timeout=20)
+
+    def run_in_language(self, machine, lang, folder, headings):
+        """Start, progress and verdict page of a machine in another language."""
+        run = self.start(machine)
+        self.page_is("start")
+        self.wait.until(lambda b: self.text_of("mdmName") not in ("", "Unknown"))
+        self.assertEqual(self.browser.find_element(By.TAG_NAME, "html").get_attribute("lang"), lang)
+        self.assertEqual(self.browser.find_element(By.TAG_NAME, "h1").text, headings[0])
+        self.shot(f"{machine}-1-start")
+        self.click("ButtonOK")
+        self.page_is("progress", 10)
+        self.assertEqual(self.browser.find_element(By.TAG_NAME, "h1").text, headings[1])
+        self.wait.until(lambda b: b.find_elements(By.CSS_SELECTOR, ".steps li.now"))
+        self.shot(f"{machine}-2-progress")
+        self.page_is("res0", 120)
+        self.assertEqual(self.browser.find_element(By.TAG_NAME, "h1").text, headings[2])
+        self.assertEqual(self.text_of("mdmName"), "Tarn HDA56 Soft Data Fax Modem")
+        self.shot(f"{machine}-3-passed")
+        self.click("ButtonCancel")
+        run.process.wait(timeout=20)
+        self.assertIn(f"\\{folder}\\", run.trace())  # the pages' folder the dialog chose
+
+    def test_german_pages(self):
+        self.run_in_language("de-de", "de", "Lang0407",
+                             ["Modem prüfen", "Modem wird getestet…", "Ihr Modem funktioniert"])
+
+    def test_simplified_chinese_pages(self):
+        self.run_in_language("zh-cn", "zh-CN", "Lang0804",
+                             ["检查您的调制解调器", "正在测试调制解调器…", "调制解调器工作正常"])
 
     def test_closing_the_tab_ends_the_program(self):
         run = self.start("default")

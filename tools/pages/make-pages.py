@@ -84,6 +84,36 @@ def modem_facts(t):
     ])
 
 
+# The engine stage each listed check belongs to: the start stage does the
+# first two (device status and files, then the modem's reset), then the card
+# test and the dial tone test.
+STEP_STAGES = [0, 0, 1, 3]
+
+# Marks the checks as the dialog reports the engine's stage in #testStage:
+# those of earlier stages done, those of the current stage running.
+STEP_SCRIPT = """<script>
+(function () {
+  var stage = document.getElementById('testStage');
+  function show() {
+    var now = parseInt(stage.textContent, 10);
+    if (isNaN(now)) return;
+    var items = document.querySelectorAll('.steps li[data-stage]');
+    for (var i = 0; i < items.length; i++) {
+      var own = parseInt(items[i].getAttribute('data-stage'), 10);
+      items[i].className = own < now ? 'done' : (own === now ? 'now' : '');
+    }
+  }
+  new MutationObserver(show).observe(stage, { childList: true, characterData: true, subtree: true });
+  show();
+})();
+</script>"""
+
+
+def progress_steps(steps):
+    items = "".join(f'<li data-stage="{stage}">{esc(s)}</li>' for s, stage in zip(steps, STEP_STAGES))
+    return f'<ul class="steps">{items}</ul><span id="testStage" hidden></span>' + STEP_SCRIPT
+
+
 def build(t):
     b = t["buttons"]
     pages = {}
@@ -94,7 +124,7 @@ def build(t):
          button("ButtonOK", b["start"], primary=True)])
     pages["progress"] = page(t, t["progress_title"],
         paragraphs(t["progress_intro"]) + '<div class="progress" role="progressbar" aria-busy="true"><span></span></div>'
-        + modem_facts(t) + f'<ul class="steps">' + "".join(f"<li>{esc(s)}</li>" for s in t["progress_steps"]) + "</ul>"
+        + modem_facts(t) + progress_steps(t["progress_steps"])
         + f'<p class="note">{esc(t["progress_note"])}</p>',
         [button("ButtonCancel", b["stop"])])
     pages["starterr"] = page(t, t["starterr_title"],

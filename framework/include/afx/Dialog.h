@@ -24,6 +24,10 @@ public:
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // TRUE while the modal loop goes on (until EndDialog). The loop asks
+    // before every message and after every idle wait.
+    virtual BOOL ContinueModal();
+
     UINT m_nIDHelp = 0;
     LPCTSTR m_lpszTemplateName = NULL;
     CWnd* m_pParentWnd = NULL;

@@ -138,3 +138,34 @@ TEST(RegistrySeedCorpus, SeedFilesLoadOrFailAsNamed)
     }
     EXPECT_GE(seen, 4);
 }
+
+// An overlay's files come after all of its base's, whatever their names, and
+// its removals (of keys and values the base may or may not have) act on the
+// base's registry as regedit's would.
+TEST_F(RegistryLoader, OverlayFilesApplyAfterTheBase)
+{
+    TempProfile parent;
+    parent.Write("base/machine.json", "{}");
+    parent.Write("base/registry/10-a.reg", "REGEDIT4\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=\"base\"\n\"gone\"=\"x\"\n"
+                                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\A\\Sub\\Deeper]\n");
+    parent.Write("base/registry/90-z.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\n\"z\"=\"base\"\n");
+    parent.Write("top/machine.json", R"({"base": "base"})");
+    parent.Write("top/registry/00-first.reg", "Windows Registry Editor Version 5.00\n"
+                                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\n\"z\"=\"overlay\"\n"
+                                              "[-hkey_local_machine\\software\\a\\SUB]\n"
+                                              "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\NotThere]\n"
+                                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\a]\n\"GONE\"=-\n\"never\"=-\n");
+    plat::ProfileError error;
+    ASSERT_TRUE(plat::LoadMachine(parent.Path("top"), &error)) << error.ToString();
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Z", "z"), "overlay");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", "v"), "base");
+    EXPECT_EQ(readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\A", "gone"), "<missing>");
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\A\\Sub"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\NotThere"));
+
+    // A broken overlay file is named as such.
+    parent.Write("top/registry/50-bad.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"v\"=dword:123456789\n");
+    ASSERT_FALSE(plat::LoadMachine(parent.Path("top"), &error));
+    EXPECT_NE(error.ToString().find("top/registry/50-bad.reg:3"), std::string::npos) << error.ToString();
+}
