@@ -108,7 +108,11 @@ TEST(Capture, HoldsTheModemTheDriverInfAndPlaceholders)
     ASSERT_EQ(machine["devnodes"].size(), 1u);
     EXPECT_EQ(machine["devnodes"].begin().value()["status"],
               "DN_DRIVER_LOADED|DN_STARTED|DN_DISABLEABLE|DN_NT_ENUMERATOR|DN_NT_DRIVER");
+    // The emulated PC has no ntdll and no SERIALCOMM key.
     EXPECT_EQ(files.at(capture::kNotesFile),
+              "RtlGetVersion is not available: the version is GetVersionExA's\r\n"
+              "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM does not open: the COM ports are the modems' AttachedTo "
+              "ports only\r\n"
               "the install section Modem_HDA.NT includes other INF files: their files and registry keys are not "
               "captured\r\n");
 }

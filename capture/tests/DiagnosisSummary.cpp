@@ -6,13 +6,25 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace capture_testing {
 
 namespace {
 
-std::string traceBodies(const std::string& servedId)
+// Whether a "Device ID = " line names a device Ravlin went on to examine:
+// one whose ID holds a fragment of the "PnP = " lines before it.
+bool examined(const std::string& id, const std::vector<std::string>& fragments)
 {
+    for (const std::string& fragment : fragments)
+        if (id.find(fragment) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::string traceBodies()
+{
+    std::vector<std::string> fragments;
     std::ifstream in("Ravlin_Trace.trc", std::ios::binary);
     std::ostringstream out;
     std::string line;
@@ -21,8 +33,14 @@ std::string traceBodies(const std::string& servedId)
             line.pop_back();
         size_t body = line.find(": ");
         std::string text = body == std::string::npos ? line : line.substr(body + 2);
-        if (text.rfind("Device ID = ", 0) == 0 && text != "Device ID = " + servedId)
+        if (text.rfind("PnP = ", 0) == 0)
+            fragments.push_back(text.substr(6));
+        if (text.rfind("Device ID = ", 0) == 0 && !examined(text.substr(12), fragments))
             continue;
+        // Handle values differ from run to run; only a failed open matters.
+        for (const char* handleLine : {"SetupDiOpenDevRegKey = ", "Software Key = "})
+            if (text.rfind(handleLine, 0) == 0 && text != std::string(handleLine) + "-1")
+                text = std::string(handleLine) + "(handle)";
         out << "  " << text << "\n";
     }
     return out.str();
@@ -51,7 +69,7 @@ std::string DiagnosisSummary()
         if (files)
             out << "registry " << modem.VerifyModemRegistry() << "\n";
     }
-    out << "trace:\n" << traceBodies(modem.m_szDeviceId);
+    out << "trace:\n" << traceBodies();
     return out.str();
 }
 

@@ -7,8 +7,9 @@
 
 namespace capture_testing {
 
-// Trace lines naming a device that was examined and passed over
-// ("Device ID = ...") are left out: a capture holds only the modems.
+// "Device ID = " lines of devices that hold no served hardware-ID fragment
+// are left out (a capture holds only the modems), and handle values are
+// written as "(handle)".
 std::string DiagnosisSummary();
 
 } // namespace capture_testing

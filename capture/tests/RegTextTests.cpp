@@ -30,7 +30,7 @@ std::string utf16(const std::string& ascii)
 
 TEST(RegText, ValueFormsAsRegeditWritesThem)
 {
-    EXPECT_EQ(RegValueLines("Path", REG_SZ, std::string("C:\\a \"b\"", 9) + '\0'),
+    EXPECT_EQ(RegValueLines("Path", REG_SZ, std::string("C:\\a \"b\"", 8) + '\0'),
               "\"Path\"=\"C:\\\\a \\\"b\\\"\"\r\n");
     EXPECT_EQ(RegValueLines("", REG_SZ, std::string("x\0", 2)), "@=\"x\"\r\n");
     EXPECT_EQ(RegValueLines("n\"q", REG_SZ, std::string("\0", 1)), "\"n\\\"q\"=\"\"\r\n");
@@ -59,14 +59,13 @@ TEST(RegText, HexWrapsAfterSeventySevenColumns)
     EXPECT_EQ(RegValueLines("HardwareID", REG_MULTI_SZ, hardwareId),
               "\"HardwareID\"=hex(7):41,00,43,00,50,00,49,00,5f,00,48,00,41,00,4c,00,5c,00,50,\\\r\n"
               "  00,4e,00,50,00,30,00,43,00,30,00,38,00,00,00,00,00\r\n");
-    // Continuation lines hold 25 bytes; no break after the last byte.
-    std::string text = HexLines("\"b\"=hex:", std::string(24 + 25 + 25, '\x11'));
-    EXPECT_EQ(text.substr(0, 8 + 24 * 3), "\"b\"=hex:" + std::string() + [] {
-        std::string s;
-        for (int i = 0; i < 24; ++i)
-            s += "11,";
-        return s;
-    }());
+    // With an 8-character prefix the first line takes 23 bytes, continuation
+    // lines 25; no break after the last byte.
+    std::string text = HexLines("\"b\"=hex:", std::string(23 + 25 + 25, '\x11'));
+    std::string bytes23;
+    for (int i = 0; i < 23; ++i)
+        bytes23 += "11,";
+    EXPECT_EQ(text.substr(0, 8 + 23 * 3 + 3), "\"b\"=hex:" + bytes23 + "\\\r\n");
     size_t first = text.find("\\\r\n");
     size_t second = text.find("\\\r\n", first + 1);
     ASSERT_NE(second, std::string::npos);
