@@ -22,6 +22,16 @@ std::string HttpReply::get_header_value(const std::string& name) const
     return "";
 }
 
+size_t HttpReply::get_header_value_count(const std::string& name) const
+{
+    size_t count = 0;
+    for (const auto& header : headers) {
+        if (strcasecmp(header.first.c_str(), name.c_str()) == 0)
+            ++count;
+    }
+    return count;
+}
+
 std::optional<HttpReply> SendHttp(const std::string& address, int port, const std::string& method,
                                   const std::string& target, HttpHeaders headers, const std::string& body,
                                   const std::string& contentType)

@@ -14,6 +14,7 @@ struct HttpReply {
     HttpHeaders headers;
     std::string body;
     std::string get_header_value(const std::string& name) const;
+    size_t get_header_value_count(const std::string& name) const;
 };
 
 // A Host header naming 127.0.0.1:port is added unless `headers` has one.
