@@ -45,11 +45,10 @@ public:
     HANDLE m_hThread = NULL;
     DWORD m_nThreadID = 0;
     CWnd* m_pMainWnd = NULL;
-    BOOL m_bAutoDelete = TRUE;
-    MSG m_msgCur = {};
     // Whether the object is deleted when its thread ends; an owner that
     // keeps the object itself clears it before CreateThread.
     BOOL m_bAutoDelete = TRUE;
+    MSG m_msgCur = {};
 
     DECLARE_MESSAGE_MAP()
 
