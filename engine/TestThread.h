@@ -69,6 +69,9 @@ public:
 
     const char* GetFriendlyName() { return m_Modem.GetFriendlyName(); }
     const char* GetCountryName() { return m_Modem.GetCountryName(); }
+    // The stage the engine is in now (STAGE_START .. STAGE_IDLE), for the
+    // progress page.
+    LONG GetStage() { return Stage(); }
     const char* GetDriverVersion() { return m_Modem.GetDriverVersion(); }
 
     BOOL InitInstance() override;

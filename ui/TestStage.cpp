@@ -1,6 +1,7 @@
 #include "RavlinDlg.h"
 
 #include <stdio.h>
+#include <string.h>
 
 // The progress page lists the checks of a run; its element "testStage"
 // holds the number of the stage the engine is in (STAGE_START ..
@@ -21,7 +22,7 @@ void CRavlinDlg::ShowTestStage()
     if (!GetElementText(kStageElement, shown))
         return; // not on this page, or the page is still loading
     char text[16];
-    snprintf(text, sizeof(text), "%ld", (long)m_TestThread.Stage());
+    snprintf(text, sizeof(text), "%ld", (long)m_TestThread.GetStage());
     if (strcmp((LPCTSTR)shown, text) != 0)
         SetElementText(kStageElement, text);
 }

@@ -195,6 +195,9 @@ def main():
     parser.add_argument("--chromium", default=shutil.which("chromium") or "/usr/bin/chromium")
     parser.add_argument("--chromedriver", default=shutil.which("chromedriver") or "/usr/bin/chromedriver")
     ARGS, rest = parser.parse_known_args()
+    # The program starts in a scratch folder: a relative path must keep its meaning.
+    ARGS.program = os.path.abspath(ARGS.program)
+    ARGS.artifacts = os.path.abspath(ARGS.artifacts)
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 

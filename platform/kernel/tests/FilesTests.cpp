@@ -137,3 +137,36 @@ TEST_F(Files, WindowsAndCurrentDirectories)
     ASSERT_GT(n, 0u);
     EXPECT_EQ(std::string(buffer, 3), "Z:\\");
 }
+
+// An overlay's drive C: is its layers' files seen as one drive, and it is
+// as read-only as a profile of its own.
+TEST(OverlayFiles, TheMergedDriveReadsLikeOneAndIsNeverWritten)
+{
+    TempProfile parent;
+    parent.Write("base/machine.json", "{}");
+    parent.Write("base/drive_c/Windows/INF/oem3.inf", "[Version]\r\n");
+    parent.Write("base/drive_c/Windows/INF/oem4.inf", "[Version]\r\n");
+    parent.Write("top/machine.json", R"({"base": "base", "removeFiles": ["C:\\Windows\\INF\\oem4.inf"]})");
+    parent.Write("top/drive_c/Windows/System32/drivers/x.sys", "x");
+    plat::ProfileError error;
+    ASSERT_TRUE(plat::LoadMachine(parent.Path("top"), &error)) << error.ToString();
+
+    EXPECT_NE(GetFileAttributesA("C:\\Windows\\INF\\OEM3.INF"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA("C:\\Windows\\INF\\oem4.inf"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA("C:\\Windows\\System32\\drivers\\x.sys") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    HANDLE h = CreateFileA("C:\\Windows\\System32\\drivers\\x.sys", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    char buffer[4] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(h, buffer, sizeof(buffer), &read, nullptr));
+    EXPECT_EQ(std::string(buffer, read), "x");
+    CloseHandle(h);
+
+    for (const char* path : {"C:\\Windows\\new.txt", "C:\\Windows\\INF\\oem3.inf", "C:\\Windows\\INF\\oem4.inf"}) {
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE)
+            << path;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << path;
+    }
+}
