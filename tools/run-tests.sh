@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
+#   0. the Windows deliverables (MinGW-w64: ravlin64.exe, Quillset.cpl, the
+#      32-bit Ravlin.exe) and the Windows unit-suite programs;
 #   1. a 32-bit build of the program, for the hand-over test under WOW64;
 #   2. the whole suite (unit, browser end-to-end, hand-over);
 #   3. the unit tests again under AddressSanitizer and UBSan;
@@ -10,13 +12,25 @@ bash tools/install-deps.sh
 started=$(date +%s)
 stage() { echo; echo "== $1 ($(( $(date +%s) - started ))s)"; }
 
+stage "Windows deliverables (x86_64 and i686)"
+for arch in x86_64 i686; do
+  if [ "$arch" = x86_64 ]; then dir=build-win64; else dir=build-win32; fi
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DRAVLIN_BENCHMARKS=OFF >/dev/null
+  targets=(Ravlin)
+  if [ "$arch" = x86_64 ]; then targets+=(Quillset framework_tests ravlin-capture); fi
+  cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+done
+ls -l build-win64/bin/ravlin64.exe build-win64/bin/Quillset.cpl build-win32/bin/Ravlin.exe
+
 stage "32-bit build of the program"
 cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 \
   -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
 cmake --build build32 -j"$(nproc)" --target Ravlin
 
 stage "build and run all tests"
-bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin"
+bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin" \
+  -DRAVLIN_CAPTURE_EXE="$PWD/build-win64/bin/ravlin-capture.exe"
 (cd build && ctest --output-on-failure -j2 --timeout 600 --repeat until-pass:2)
 
 stage "sanitizer build (address, undefined): unit tests"
