@@ -125,7 +125,7 @@ private:
                 m_out.notes.push_back("the instance key of " + device.instanceId + " does not open: not captured");
         }
         m_facts.devices = kept;
-        add(m_class, HKEY_LOCAL_MACHINE, kHklm, kClassPath + std::string(kModemClassGuid), Depth::WithSubkeys);
+        add(m_class, HKEY_LOCAL_MACHINE, kHklm, std::string(kClassPath) + kModemClassGuid, Depth::WithSubkeys);
         for (const CapturedDevice& device : m_facts.devices)
             if (!device.modemClass && !device.driver.empty())
                 add(m_class, HKEY_LOCAL_MACHINE, kHklm, kClassPath + device.driver, Depth::WithSubkeys);

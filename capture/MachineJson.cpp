@@ -61,9 +61,13 @@ std::string JsonString(const std::string& text)
 std::string StatusText(ULONG status)
 {
     std::string out;
-    for (const StatusBit& bit : kStatusBits)
-        if (status & bit.bit)
-            out += (out.empty() ? "" : "|") + std::string(bit.name);
+    for (const StatusBit& bit : kStatusBits) {
+        if (!(status & bit.bit))
+            continue;
+        if (!out.empty())
+            out += '|';
+        out += bit.name;
+    }
     return out.empty() ? "0" : out;
 }
 

@@ -19,7 +19,7 @@ for arch in x86_64 i686; do
   cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
     -DRAVLIN_BENCHMARKS=OFF >/dev/null
   targets=(Ravlin)
-  if [ "$arch" = x86_64 ]; then targets+=(Quillset framework_tests); fi
+  if [ "$arch" = x86_64 ]; then targets+=(Quillset framework_tests ravlin-capture); fi
   cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
 done
 ls -l build-win64/bin/ravlin64.exe build-win64/bin/Quillset.cpl build-win32/bin/Ravlin.exe
@@ -30,7 +30,8 @@ cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DC
 cmake --build build32 -j"$(nproc)" --target Ravlin
 
 stage "build and run all tests"
-bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin"
+bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin" \
+  -DRAVLIN_CAPTURE_EXE="$PWD/build-win64/bin/ravlin-capture.exe"
 # The suites that start threads must pass at the first attempt; the others
 # (browser and hand-over tests among them) get one retry.
 threaded=(plat_kernel_tests plat_modemfw_tests plat_serial_tests plat_tapi_tests tapiline_tests

@@ -5,6 +5,8 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -49,8 +51,13 @@ std::string quoted(const std::string& text)
 
 void OpenBrowser(const std::string& address)
 {
+    // The line ends as on Linux, whatever mode standard output is in.
+    std::fflush(stdout);
+    int previous = _setmode(_fileno(stdout), _O_BINARY);
     std::printf("Ravlin: open %s\n", address.c_str());
     std::fflush(stdout);
+    if (previous != -1)
+        _setmode(_fileno(stdout), previous);
     const char* setting = std::getenv("RAVLIN_BROWSER");
     std::string command = setting ? setting : "";
     while (!command.empty() && command.back() == ' ')
