@@ -164,7 +164,12 @@ def responses():
 # AddReg sections of the INF. Each line: (root, subkey, value name or None,
 # flags text, data); data is str (string), bytes (binary), int (DWORD) or a
 # list of str (multi-string). A value name of None writes the key only.
-def addreg_sections():
+# Keys of the Japanese machine's driver, each a name whose last double-byte
+# character (U+8868, 0x95 0x5C in code page 932) ends in a byte equal to '\'.
+JA_KEYS = ["\u8868\u793a", "\u8868StartPlay"]
+
+
+def addreg_sections(variant=None):
     all_section = [
         ("HKR", "", "FriendlyDriver", "", "Unimodem.vxd"),
         ("HKR", "", "DevLoader", "", "*vcomm"),
@@ -237,6 +242,8 @@ def addreg_sections():
         ("HKLM", "SOFTWARE\\Tarn\\Modem", "InstallDir", "0x20000", "%SystemRoot%\\System32\\Tarn"),
         ("HKLM", "SOFTWARE\\Tarn\\Modem", None, None, None),
     ]
+    if variant == "ja-trail-byte":
+        mfg_section += [("HKR", JA_KEYS[0], "1", "", "AT+VCID=1<cr>"), ("HKR", JA_KEYS[1], "1", "", "AT+VTX<cr>")]
     responses_section = [("HKR", "Responses", text, "1", data) for text, data in responses()]
     return [("All", all_section), ("MfgAddReg", mfg_section), ("Responses", responses_section)]
 
@@ -330,8 +337,8 @@ def driver_file_paths():
     return paths
 
 
-def modem_inf():
-    sections = addreg_sections()
+def modem_inf(variant=None):
+    sections = addreg_sections(variant)
     out = []
     w = out.append
     w("; %s - %s" % (MODEM_INF, MODEM_NAME))
@@ -519,7 +526,7 @@ def hardware_ids(instance):
     return ids
 
 
-def system_registry(devices, modem_present=True):
+def system_registry(devices, modem_present=True, variant=None):
     """Enum keys and Class keys of the ordinary devices (and the modem)."""
     enum, classes = Reg(), Reg()
     counters = {}
@@ -561,11 +568,11 @@ def system_registry(devices, modem_present=True):
         classes.sz(dkey, "InfPath", inf)
         classes.sz(dkey, "InfSection", section)
         classes.sz(dkey, "MatchingDeviceId", hardware_ids(instance)[-1].lower())
-    software = add_modem(enum, classes) if modem_present else Reg()
+    software = add_modem(enum, classes, variant) if modem_present else Reg()
     return enum, classes, software
 
 
-def add_modem(enum, classes):
+def add_modem(enum, classes, variant=None):
     path = ENUM + "\\" + MODEM_INSTANCE
     enum.sz(path, "DeviceDesc", "@%s,%%modemhda%%;%s" % (MODEM_INF, MODEM_NAME))
     enum.sz(path, "FriendlyName", MODEM_NAME)
@@ -610,7 +617,7 @@ def add_modem(enum, classes):
     classes.sz(dkey + "\\IniDelValues", "MonitorCheck", "")
 
     software = Reg()
-    for _, lines in addreg_sections():
+    for _, lines in addreg_sections(variant):
         for line in lines:
             target = classes if line[0] == "HKR" and line[1] != "Responses" else software
             apply_addreg(target, line, dkey)
@@ -618,6 +625,9 @@ def add_modem(enum, classes):
         apply_addreg(classes, line, dkey)
     # The driver has since changed this one; IniDelValues tells the check.
     classes.sz(dkey, "MonitorCheck", "0")
+    if variant == "ja-trail-byte":
+        # Changed too, but under a key that no skip list names.
+        classes.sz(dkey + "\\" + JA_KEYS[1], "1", "AT+VTY<cr>")
     return software
 
 
@@ -682,7 +692,7 @@ def software_registry(modem_software):
 # Profiles
 
 
-def machine_json(devices, modem_present=True, modem_devnode=None):
+def machine_json(devices, modem_present=True, modem_devnode=None, language="0x0409"):
     devnodes = {}
     for instance, cls, _, _, _, _, _, present in devices:
         if present:
@@ -692,7 +702,7 @@ def machine_json(devices, modem_present=True, modem_devnode=None):
         devnodes[MODEM_INSTANCE] = modem_devnode or {"status": STARTED, "problem": 0}
     return {
         "os": {"major": 10, "minor": 0, "build": 19045, "platformId": 2, "csd": "", "bits": 64},
-        "languages": {"systemDefault": "0x0409", "userDefault": "0x0409", "userUI": "0x0409"},
+        "languages": {"systemDefault": language, "userDefault": language, "userUI": language},
         "windowsDirectory": "C:\\Windows",
         "folders": {"C:\\Program Files\\Tarn\\Ravlin": "@bin"},
         "devnodes": devnodes,
@@ -707,7 +717,7 @@ def write_profile(root, name, variant):
         shutil.rmtree(folder)
     os.makedirs(folder)
     modem_present = variant != "no-hardware"
-    enum, classes, modem_software = system_registry(DEVICES, modem_present)
+    enum, classes, modem_software = system_registry(DEVICES, modem_present, variant)
     if variant == "driver-mismatch":
         # An older driver's description, differing from the INF's only in case.
         classes.sz(CLASS + "\\" + MODEM_DRIVER_KEY, "DriverDesc", MODEM_NAME.replace("Modem", "modem"))
@@ -721,14 +731,18 @@ def write_profile(root, name, variant):
         devnode = {"status": "DN_HAS_PROBLEM|DN_DISABLEABLE|DN_NT_ENUMERATOR|DN_NT_DRIVER",
                    "problem": "CM_PROB_FAILED_START"}
     with open(os.path.join(folder, "machine.json"), "w", newline="\n") as out:
-        json.dump(machine_json(DEVICES, modem_present, devnode), out, indent=2)
+        language = "0x0411" if variant == "ja-trail-byte" else "0x0409"
+        json.dump(machine_json(DEVICES, modem_present, devnode, language), out, indent=2)
         out.write("\n")
 
     drive = os.path.join(folder, "drive_c")
     inf_folder = os.path.join(drive, "Windows", "INF")
     os.makedirs(inf_folder)
     with open(os.path.join(inf_folder, MODEM_INF), "wb") as out:
-        out.write(modem_inf().encode("ascii"))
+        if variant == "ja-trail-byte":
+            out.write(b"\xff\xfe" + modem_inf(variant).encode("utf-16-le"))  # a Unicode INF
+        else:
+            out.write(modem_inf().encode("ascii"))
     for relative in driver_file_paths():
         if variant == "missing-file" and relative.endswith("tarnhdak.sys"):
             continue
@@ -738,7 +752,8 @@ def write_profile(root, name, variant):
             out.write(("placeholder for %s\r\n" % relative.split("/")[-1]).encode("ascii"))
 
 
-VARIANTS = ["default", "no-hardware", "driver-mismatch", "devnode-problem", "missing-file", "no-location"]
+VARIANTS = ["default", "no-hardware", "driver-mismatch", "devnode-problem", "missing-file", "no-location",
+            "ja-trail-byte"]
 
 
 def main():
