@@ -55,8 +55,8 @@ HKEY RootKeyOf(const char* pszRoot, HKEY hDriverKey)
 
 // A subkey is skipped when a name of SkippedKeys is one of its path
 // elements. Only each name's first occurrence is looked at; it counts when
-// it starts the subkey or follows a '\' and ends the subkey or precedes a
-// '\', so "StartPlay" skips "Voice\StartPlay" but not "StartPlayback". An
+// it starts the subkey or follows a '\' character and ends the subkey or
+// precedes a '\', so "StartPlay" skips "Voice\StartPlay" but not "StartPlayback". An
 // empty name is no path element and skips nothing.
 int IsSkippedKey(const char* pszSubkey)
 {
@@ -69,7 +69,12 @@ int IsSkippedKey(const char* pszSubkey)
         if (pszAt == NULL)
             continue;
         unsigned char chAfter = pszAt[strlen(pszName)];
-        if ((chAfter == '\0' || chAfter == '\\') && (pszAt == pszPath || pszAt[-1] == '\\'))
+        if (chAfter != '\0' && chAfter != '\\')
+            continue;
+        // The character before the match, not the byte: on a double-byte
+        // code page a '\' byte may be the trail byte of a character.
+        const unsigned char* pszBefore = pszAt == pszPath ? NULL : _mbsdec(pszPath, pszAt);
+        if (pszBefore == NULL || (pszBefore + 1 == pszAt && *pszBefore == '\\'))
             return 1;
     }
     return 0;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,15 @@ public:
     void Registry(const std::string& fullKey, const std::string& values)
     {
         m_reg += "[" + fullKey + "]\n" + values + "\n";
+    }
+    // The system, user and UI language of the machine.
+    void SetLanguage(int langId)
+    {
+        char text[8];
+        snprintf(text, sizeof(text), "0x%04x", langId);
+        m_machine.EditJson([&](nlohmann::json& json) {
+            json["languages"] = {{"systemDefault", text}, {"userDefault", text}, {"userUI", text}};
+        });
     }
     void SetOsMajor(int major)
     {

@@ -41,6 +41,33 @@ TEST(AddRegLine, SkippedKeysMatchWholePathElements)
     });
 }
 
+TEST(AddRegLine, TrailBytesOfDoubleByteCharactersAreNoSeparators)
+{
+    // On a Japanese machine U+8868 is 0x95 0x5C in the ANSI code page. In
+    // "<U+8868>StartPlay" the skipped name follows a trail byte, not a '\':
+    // the key is compared, and its path is one element, not two.
+    struct {
+        const char* subkey; // as the INF writes it, in code page 932
+        const char* regKey; // the registry's key below the driver key, UTF-8
+        const char* failure;
+    } cases[] = {
+        {"\x95\x5CStartPlay", "\xE8\xA1\xA8StartPlay",
+         " ERROR: Value 1. Different data! Compare infData =AT<cr> and regData = AT<lf>"},
+        {"\x95\x5C\\StartPlay", "\xE8\xA1\xA8\\StartPlay", ""},
+        {"\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA",
+         " ERROR: Value 1. Different data! Compare infData =AT<cr> and regData = AT<lf>"},
+    };
+    for (const auto& c : cases) {
+        DriverMachine machine;
+        machine.SetLanguage(0x0411);
+        machine.SetAddReg("T", std::string("[T]\nHKR, ") + c.subkey + ", 1,, \"AT<cr>\"\n");
+        machine.DriverKey(c.regKey, "\"1\"=\"AT<lf>\"\n");
+        Verification out = machine.Verify(false);
+        EXPECT_EQ(out.result, c.failure[0] ? 0 : 1) << c.subkey;
+        EXPECT_EQ(FailureLine(out), c.failure) << c.subkey;
+    }
+}
+
 TEST(AddRegLine, RootsAndNamesAreComparedExactly)
 {
     RunCases("case", {

@@ -38,6 +38,10 @@ TEST(VerifyModemRegistry, MachinesWhoseRegistryNoLongerMatches)
         {"reg-missing-key", 0, " ERROR: Missing registry key Hangup"},
         {"reg-missing-response", 0, "ERROR: Missing registry value <cr><lf>BUSY<cr><lf>"},
         {"reg-skip-lists", 1, ""},
+        // Code page 932: the key U+8868 U+793A opens, and "U+8868 StartPlay" is
+        // compared, not skipped as if "StartPlay" followed a '\'.
+        {"ja-trail-byte", 0,
+         " ERROR: Value 1. Different data! Compare infData =AT+VTX<cr> and regData = AT+VTY<cr>"},
     };
     for (const Case& c : cases) {
         Verification out = DriverMachine(c.machine).Verify();

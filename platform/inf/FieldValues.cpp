@@ -56,6 +56,8 @@ std::optional<BYTE> ParseHexByteField(std::string_view text)
 {
     if (text.empty())
         return 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
     auto value = parseDigits(text, 16);
     if (!value || *value > 0xFF)
         return std::nullopt;

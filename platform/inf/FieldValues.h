@@ -15,9 +15,9 @@ namespace plat::inf {
 // 0. Nullopt for anything else.
 std::optional<INT> ParseIntField(std::string_view text);
 
-// One byte of a binary field: one or more hexadecimal digits with a value
-// up to 0xFF ("0A", "a", "00ff"). An empty field is 0. Nullopt for anything
-// else.
+// One byte of a binary field: one or more hexadecimal digits, with or
+// without "0x", with a value up to 0xFF ("0A", "a", "00ff", "0x0Ff"). An
+// empty field is 0. Nullopt for anything else.
 std::optional<BYTE> ParseHexByteField(std::string_view text);
 
 } // namespace plat::inf

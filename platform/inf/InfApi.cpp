@@ -149,19 +149,23 @@ DWORD getBinaryField(PINFCONTEXT context, DWORD index, PBYTE buffer, DWORD size,
     size_t count = ref.line->FieldCount();
     if (index == 0 || index > count)
         return ERROR_INVALID_PARAMETER;
-    DWORD needed = static_cast<DWORD>(count - index + 1);
+    // Every field is read before any size is reported: a field that is no
+    // byte makes the call fail with invalid data whatever the buffer.
+    std::vector<BYTE> bytes;
+    for (size_t i = index; i <= count; ++i) {
+        auto byte = ParseHexByteField(*ref.line->Field(i));
+        if (!byte)
+            return ERROR_INVALID_DATA;
+        bytes.push_back(*byte);
+    }
+    DWORD needed = static_cast<DWORD>(bytes.size());
     if (required)
         *required = needed;
     if (!buffer)
         return NO_ERROR;
     if (size < needed)
         return ERROR_INSUFFICIENT_BUFFER;
-    for (size_t i = index; i <= count; ++i) {
-        auto byte = ParseHexByteField(*ref.line->Field(i));
-        if (!byte)
-            return ERROR_INVALID_DATA;
-        buffer[i - index] = *byte;
-    }
+    std::memcpy(buffer, bytes.data(), bytes.size());
     return NO_ERROR;
 }
 

@@ -158,12 +158,22 @@ TEST_F(Fields, BinaryFieldsTakeOneByteFromEachFieldOn)
         EXPECT_FALSE(SetupGetBinaryField(&context, index, data, sizeof(data), &required));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     }
+    // A byte may carry a "0x" prefix ("0x12" is 0x12); a field that is no
+    // byte is invalid data even when the buffer is too small, and the size
+    // is then not reported.
     context = Line(3);
-    for (DWORD index : {2u, 3u, 4u}) {
+    for (DWORD index : {2u, 3u}) {
         SetLastError(0xdeadbeef);
         EXPECT_FALSE(SetupGetBinaryField(&context, index, data, sizeof(data), nullptr));
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+        required = 0xdeadbeef;
+        EXPECT_FALSE(SetupGetBinaryField(&context, index, data, 0, &required));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+        EXPECT_EQ(required, 0xdeadbeefu);
     }
+    EXPECT_TRUE(SetupGetBinaryField(&context, 4, data, sizeof(data), &required));
+    EXPECT_EQ(required, 1u);
+    EXPECT_EQ(data[0], 0x12);
 }
 
 TEST_F(Fields, MultiSzFieldsEndAtAnEmptyField)
