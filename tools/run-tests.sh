@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
+#   0. the system's folders compiled against MinGW-w64's Windows headers;
 #   1. a 32-bit build of the program, for the hand-over test under WOW64;
 #   2. the whole suite (unit, browser end-to-end, hand-over);
 #   3. the unit tests again under AddressSanitizer and UBSan;
-#   4. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
+#   4. the Windows build with its installer (tools/build-windows.sh) and the
+#      Wine tests (tests/wine/run.sh);
+#   5. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 started=$(date +%s)
 stage() { echo; echo "== $1 ($(( $(date +%s) - started ))s)"; }
+
+stage "system folders against the Windows headers (x86_64, i686)"
+bash tools/check-windows-headers.sh
 
 stage "32-bit build of the program"
 cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 \
@@ -28,6 +34,15 @@ bash tools/build.sh build-asan -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
    ctest --output-on-failure -j2 -L unit --timeout 300 --repeat until-pass:2 \
          -E '^(plat_serial_tests|plat_tapi_tests|tapiline_tests|ravlin_ui_tests|engine_machine_tests)$')
+
+if [ -f cmake/toolchains/mingw-x86_64.cmake ]; then
+  stage "Windows build and installer (dist/)"
+  bash tools/build-windows.sh
+  stage "Wine tests"
+  bash tests/wine/run.sh
+else
+  stage "Windows build and Wine tests: skipped, no MinGW toolchain files in cmake/toolchains"
+fi
 
 if [ -f tools/run-fuzzers.sh ]; then
   stage "fuzzers"
