@@ -17,10 +17,12 @@ endfunction()
 # A GoogleTest executable registered with CTest. Tests carry the label
 # "unit" unless LABELS says otherwise (e2e tests run outside the sanitizer
 # build). The working directory is a scratch folder of the test's own.
-#   ravlin_gtest(name SOURCES t.cpp LIBS lib LABELS unit)
+# Suites that test through the emulated PC are built on Linux only; WINDOWS
+# marks a suite that also builds as a Windows program.
+#   ravlin_gtest(name SOURCES t.cpp LIBS lib LABELS unit [WINDOWS])
 function(ravlin_gtest name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  if(NOT RAVLIN_TESTS)
+  cmake_parse_arguments(T "WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT RAVLIN_TESTS OR (WIN32 AND NOT T_WINDOWS))
     return()
   endif()
   add_executable(${name} ${T_SOURCES})

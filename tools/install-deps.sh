@@ -6,9 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ g++-multilib clang
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libcpp-httplib-dev
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libboost-dev
+  nlohmann-json3-dev libboost-dev
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   nsis wine64 ccache
   chromium chromium-driver python3 python3-selenium qemu-user
 )

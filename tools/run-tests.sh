@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   0. the system's folders compiled against MinGW-w64's Windows headers;
+#   0. the system's folders compiled against MinGW-w64's Windows headers,
+#      then the Windows deliverables, the installer and the Windows
+#      unit-suite programs (tools/build-windows.sh);
 #   1. a 32-bit build of the program, for the hand-over test under WOW64;
 #   2. the whole suite (unit, browser end-to-end, hand-over);
 #   3. the unit tests again under AddressSanitizer and UBSan;
-#   4. the Windows build with its installer (tools/build-windows.sh) and the
-#      Wine tests (tests/wine/run.sh);
+#   4. the Wine tests (tests/wine/run.sh), with the modem emulator of step 2;
 #   5. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,6 +16,9 @@ stage() { echo; echo "== $1 ($(( $(date +%s) - started ))s)"; }
 
 stage "system folders against the Windows headers (x86_64, i686)"
 bash tools/check-windows-headers.sh
+
+stage "Windows deliverables and installer (dist/)"
+bash tools/build-windows.sh
 
 stage "32-bit build of the program"
 cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 \
@@ -35,14 +39,8 @@ bash tools/build.sh build-asan -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF
    ctest --output-on-failure -j2 -L unit --timeout 300 --repeat until-pass:2 \
          -E '^(plat_serial_tests|plat_tapi_tests|tapiline_tests|ravlin_ui_tests|engine_machine_tests)$')
 
-if [ -f cmake/toolchains/mingw-x86_64.cmake ]; then
-  stage "Windows build and installer (dist/)"
-  bash tools/build-windows.sh
-  stage "Wine tests"
-  bash tests/wine/run.sh
-else
-  stage "Windows build and Wine tests: skipped, no MinGW toolchain files in cmake/toolchains"
-fi
+stage "Wine tests (the installer, the applet, the program, the Windows unit suites)"
+bash tests/wine/run.sh
 
 if [ -f tools/run-fuzzers.sh ]; then
   stage "fuzzers"

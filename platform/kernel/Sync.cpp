@@ -50,7 +50,9 @@ extern "C" DWORD WINAPI WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds
         return WAIT_FAILED;
     }
     plat::threads::SuspensionPoint();
-    return object->WaitSignalled(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    bool signalled = object->WaitSignalled(dwMilliseconds);
+    plat::threads::SuspensionPoint(); // a thread suspended during its wait stays held when the wait ends
+    return signalled ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }
 
 extern "C" void WINAPI Sleep(DWORD dwMilliseconds)

@@ -1,7 +1,7 @@
 // user32: window and thread messages. The emulated PC has no window
 // manager; a window is a handle whose messages land in the queue of the
 // thread that created it, and each thread's queue is created the first time
-// the thread (or a poster) uses it.
+// the thread reads its messages or creates a window.
 #pragma once
 
 #include "types.h"
@@ -9,6 +9,8 @@
 // ---- messages -------------------------------------------------------------
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
+#define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
@@ -47,6 +49,12 @@
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
+// MsgWaitForMultipleObjects
+#define QS_POSTMESSAGE 0x0008
+#define QS_SENDMESSAGE 0x0040
+#define QS_ALLPOSTMESSAGE 0x0100
+#define QS_ALLINPUT 0x04FF
+
 // Dialog results and the standard command ids.
 #define IDOK 1
 #define IDCANCEL 2
@@ -73,6 +81,11 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 BOOL WINAPI WaitMessage(void);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+// Waits for a message only: nCount must be 0 (no handles).
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL bWaitAll, DWORD dwMilliseconds,
+                                       DWORD dwWakeMask);
+// The default handling of a window without a screen: 0 (TRUE for WM_NCCREATE).
+LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 
 BOOL WINAPI IsWindow(HWND hWnd);

@@ -1,0 +1,257 @@
+#include <afxdhtml.h>
+
+#include "framework/DHtmlTesting.h"
+#include "framework/DialogResources.h"
+#include "framework/bridge/BridgeServer.h"
+#include "framework/bridge/BridgeState.h"
+#include "framework/bridge/Browser.h"
+#include "framework/bridge/PageFolder.h"
+#include "framework/bridge/TextCodec.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+// Private framework message: page events are waiting (the range below
+// WM_USER that the framework keeps for itself).
+constexpr UINT WM_PAGE_EVENTS = 0x0371;
+
+// The main icon of a framework program (IDR_MAINFRAME).
+constexpr UINT kMainIcon = 128;
+
+} // namespace
+
+struct CDHtmlDialog::Impl {
+    plat::ui::BridgeState state;
+    plat::ui::BridgeServer server{state};
+    std::string rootWindows; // the served folder as the program names it
+    bool serving = false;
+    bool browserShown = false;
+    bool shutDown = false;
+    std::chrono::milliseconds closeGrace{5000};
+
+    std::mutex addressMutex;
+    std::condition_variable addressKnown;
+    std::string address;
+
+    void Shutdown(int result)
+    {
+        if (shutDown)
+            return;
+        shutDown = true;
+        state.End(result); // waiting pages learn that the dialog has ended
+        server.Stop();
+    }
+};
+
+IMPLEMENT_DYNAMIC(CDHtmlDialog, CDialog)
+
+CDHtmlDialog::CDHtmlDialog() : CDHtmlDialog(0U, 0U, NULL)
+{
+}
+
+CDHtmlDialog::CDHtmlDialog(UINT nIDTemplate, UINT nHtmlResID, CWnd* pParentWnd)
+    : CDialog(nIDTemplate, pParentWnd), m_nHtmlResID(nHtmlResID), m_pImpl(std::make_unique<Impl>())
+{
+}
+
+CDHtmlDialog::CDHtmlDialog(LPCTSTR lpszTemplateName, LPCTSTR szHtmlResID, CWnd* pParentWnd)
+    : CDialog(lpszTemplateName, pParentWnd), m_szHTMLResource(const_cast<LPTSTR>(szHtmlResID)),
+      m_pImpl(std::make_unique<Impl>())
+{
+}
+
+CDHtmlDialog::~CDHtmlDialog()
+{
+    m_pImpl->Shutdown(IDCANCEL);
+}
+
+const DHtmlEventMapEntry* CDHtmlDialog::GetDHtmlEventMap()
+{
+    return nullptr;
+}
+
+BOOL CDHtmlDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    Impl& impl = *m_pImpl;
+    if (!impl.server.Start()) {
+        std::fprintf(stderr, "Ravlin: cannot serve the dialog's pages on 127.0.0.1\n");
+        EndDialog(-1); // no window can be shown
+        return TRUE;
+    }
+    impl.serving = true;
+    SetHostFlags(m_dwHostFlags);
+    HWND hwnd = m_hWnd;
+    impl.state.SetNotifier([hwnd] { ::PostMessage(hwnd, WM_PAGE_EVENTS, 0, 0); });
+    HINSTANCE module = AfxGetResourceHandle();
+    if (m_lpszTemplateName)
+        impl.state.SetCaption(plat::ui::DialogCaption(module, m_lpszTemplateName));
+    impl.server.SetIcon(plat::ui::IconFile(module, MAKEINTRESOURCEA(kMainIcon)));
+    if (!m_strCurrentUrl.IsEmpty())
+        Navigate(m_strCurrentUrl);
+    return TRUE;
+}
+
+void CDHtmlDialog::Navigate(LPCTSTR lpszURL, DWORD, LPCTSTR, LPCTSTR, LPVOID, DWORD)
+{
+    std::string target = lpszURL ? lpszURL : "";
+    auto location = plat::ui::pages::Locate(target);
+    if (!location) {
+        // Not a file of this machine: the window shows that the page is missing.
+        std::string name = target.substr(target.find_last_of("\\/") + 1);
+        std::string url = "/";
+        url += plat::ui::pages::EncodePath(name.empty() ? target : name);
+        m_pImpl->state.Navigate(url);
+        return;
+    }
+    m_pImpl->server.SetRoot(location->rootHost);
+    m_pImpl->rootWindows = location->rootWindows;
+    m_pImpl->state.Navigate(location->url);
+}
+
+void CDHtmlDialog::SetHostFlags(DWORD dwFlags)
+{
+    m_dwHostFlags = dwFlags;
+    m_pImpl->state.SetScrolling(!(dwFlags & DOCHOSTUIFLAG_SCROLL_NO));
+}
+
+void CDHtmlDialog::OnDocumentComplete(LPDISPATCH, LPCTSTR)
+{
+    UpdateData(FALSE);
+}
+
+BOOL CDHtmlDialog::GetElementText(LPCTSTR szElementId, CString& strText)
+{
+    auto text = m_pImpl->state.Text(szElementId ? szElementId : "");
+    if (!text)
+        return FALSE;
+    strText = text->c_str();
+    return TRUE;
+}
+
+void CDHtmlDialog::SetElementText(LPCTSTR szElementId, LPCTSTR szText)
+{
+    m_pImpl->state.SetText(szElementId ? szElementId : "", plat::ui::AnsiToUtf8(szText ? szText : ""));
+}
+
+BOOL CDHtmlDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message == WM_PAGE_EVENTS) {
+        ProcessPageEvents();
+        *pResult = 0;
+        return TRUE;
+    }
+    return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+void CDHtmlDialog::ProcessPageEvents()
+{
+    using plat::ui::EventReply;
+    using plat::ui::PageEvent;
+    plat::ui::BridgeState& state = m_pImpl->state;
+    for (PageEvent& event : state.TakeEvents()) {
+        EventReply reply;
+        if (IsModalEnded()) {
+            reply = {409, {{"error", "the dialog has ended"}, {"state", state.Snapshot()}}};
+        } else if (event.kind == PageEvent::Kind::Loaded) {
+            // A page that loads while the dialog is on its way to another one
+            // is left behind; otherwise it becomes the current document
+            // (including pages the user reached with the browser itself).
+            std::string wanted = plat::ui::pages::DecodePath(state.WantedUrl());
+            if (wanted.empty() || (state.Pending() && !plat::ui::pages::SamePage(event.url, wanted))) {
+                reply = {200, {{"accepted", false}, {"state", state.Snapshot()}}};
+            } else {
+                plat::ui::Texts texts = event.texts.value_or(plat::ui::Texts{});
+                int64_t doc = state.AcceptDocument(event.url, texts);
+                m_strCurrentUrl = plat::ui::pages::WindowsPathOf(m_pImpl->rootWindows, event.url).c_str();
+                std::set<std::string> bound;
+                for (const DHtmlEventMapEntry* entry = GetDHtmlEventMap(); entry && entry->szName; ++entry) {
+                    if (texts.count(entry->szName))
+                        bound.insert(entry->szName);
+                }
+                state.SetBound(bound);
+                OnDocumentComplete(NULL, m_strCurrentUrl);
+                reply = {200, {{"accepted", true}, {"doc", doc}, {"state", state.Snapshot()}}};
+            }
+        } else {
+            std::string refusal = state.ClickRefusal(event.id, event.doc);
+            if (!refusal.empty()) {
+                reply = {409, {{"error", refusal}, {"state", state.Snapshot()}}};
+            } else {
+                if (event.texts)
+                    state.ReportTexts(*event.texts);
+                HRESULT result = S_OK;
+                for (const DHtmlEventMapEntry* entry = GetDHtmlEventMap(); entry && entry->szName; ++entry) {
+                    if (event.id == entry->szName && entry->dispId == DISPID_HTMLELEMENTEVENTS_ONCLICK) {
+                        result = entry->pfn(this, NULL);
+                        break;
+                    }
+                }
+                reply = {200, {{"handled", true}, {"result", result}, {"state", state.Snapshot()}}};
+            }
+        }
+        state.Reply(event.seq, std::move(reply));
+    }
+}
+
+INT_PTR CDHtmlDialog::RunModalLoop()
+{
+    // The window appears once it is initialised: the browser opens at the
+    // dialog's address, which now leads to the page it navigated to.
+    Impl& impl = *m_pImpl;
+    if (!impl.browserShown && impl.serving) {
+        impl.browserShown = true;
+        {
+            std::lock_guard<std::mutex> lock(impl.addressMutex);
+            impl.address = impl.server.Address();
+        }
+        impl.addressKnown.notify_all();
+        plat::ui::OpenBrowser(impl.address);
+    }
+    return CDialog::RunModalLoop();
+}
+
+void CDHtmlDialog::OnModalIdle()
+{
+    // The browser tab keeps a request open (or repeats one every few
+    // seconds); when none has come for the grace period, the window is gone.
+    if (m_pImpl->state.PageGone(std::chrono::steady_clock::now(), m_pImpl->closeGrace))
+        SendMessage(WM_CLOSE);
+}
+
+BOOL CDHtmlDialog::DestroyWindow()
+{
+    m_pImpl->Shutdown(static_cast<int>(GetModalResult()));
+    return CDialog::DestroyWindow();
+}
+
+void DDX_DHtml_ElementInnerText(CDataExchange* pDX, LPCTSTR szId, CString& value)
+{
+    auto* dialog = dynamic_cast<CDHtmlDialog*>(pDX->m_pDlgWnd);
+    if (!dialog)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        dialog->GetElementText(szId, value);
+    else
+        dialog->SetElementText(szId, value);
+}
+
+namespace plat::ui {
+
+std::string DHtmlDialogAccess::WaitForAddress(CDHtmlDialog& dialog, std::chrono::milliseconds timeout)
+{
+    CDHtmlDialog::Impl& impl = *dialog.m_pImpl;
+    std::unique_lock<std::mutex> lock(impl.addressMutex);
+    impl.addressKnown.wait_for(lock, timeout, [&] { return !impl.address.empty(); });
+    return impl.address;
+}
+
+void DHtmlDialogAccess::SetCloseGrace(CDHtmlDialog& dialog, std::chrono::milliseconds grace)
+{
+    dialog.m_pImpl->closeGrace = grace;
+}
+
+} // namespace plat::ui
