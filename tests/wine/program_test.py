@@ -93,7 +93,11 @@ def main():
         wait.until(lambda b: page_name(b) != "" and b.find_elements(By.TAG_NAME, "h1"))
         print(f"first page: {page_name(browser)} after {time.time() - started:.1f} s")
         if page_name(browser) == "start":
-            wait.until(lambda b: b.find_element(By.ID, "mdmName").text not in ("",))
+            try:  # discovery fills the name in; "Unknown" until then
+                WebDriverWait(browser, 60, poll_frequency=0.2).until(
+                    lambda b: b.find_element(By.ID, "mdmName").text not in ("", "Unknown"))
+            except Exception:
+                pass
             print("modem:", browser.find_element(By.ID, "mdmName").text)
             browser.find_element(By.ID, "ButtonOK").click()
             wait.until(lambda b: re.fullmatch(r"res\d|starterr", page_name(b)))
@@ -102,12 +106,13 @@ def main():
               f" ({time.time() - started:.1f} s)")
         if not re.fullmatch(r"res\d|starterr", verdict):
             failures.append(f"no verdict page: {verdict}")
-        browser.get(browser.current_url)  # a reload keeps the program on the page
+        browser.find_element(By.ID, "ButtonCancel").click()
         try:
-            browser.find_element(By.ID, "ButtonCancel").click()
-        except Exception:  # the verdict page may offer only OK
-            browser.find_element(By.ID, "ButtonOK").click()
-        process.wait(timeout=60)
+            process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            failures.append("the program did not end on Cancel")
+            process.kill()
+        print(f"ended with {process.wait()}")
         trace_path = os.path.join(work, "Ravlin_Trace.trc")
         if not os.path.exists(trace_path):
             failures.append("no Ravlin_Trace.trc in the current directory")
