@@ -103,8 +103,10 @@ std::optional<PageLocation> Locate(const std::string& windowsPath)
     if (!host)
         return std::nullopt;
     location.rootHost = *host;
-    for (size_t i = rootEnd; i < parts.size(); ++i)
-        location.url += "/" + EncodePath(parts[i]);
+    for (size_t i = rootEnd; i < parts.size(); ++i) {
+        location.url += '/';
+        location.url += EncodePath(parts[i]);
+    }
     return location;
 }
 
