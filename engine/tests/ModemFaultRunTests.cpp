@@ -25,6 +25,11 @@ struct FaultCase {
     const char* modem = nullptr;    // further modem settings (JSON object), merged
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 // Faults in modem milliseconds; the modem runs at a hundredth of them.
 const char kNoReply[] = R"({"kind": "noReply", "count": 1})";
 const char kLate[] = R"({"kind": "late", "ms": 3000000, "count": 1})"; // 30 s: beyond every limit
