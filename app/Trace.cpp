@@ -64,7 +64,7 @@ public:
                             m_stOpenDate.wDay != now.wDay))
                 CloseFile();
             if (!m_hFile)
-                CreateFile();
+                CreateTraceFile();
             if (m_hFile)
                 WriteLine(now, format, args);
         } catch (...) {
@@ -104,14 +104,14 @@ private:
 
     // Creates (or empties) the file. A file that cannot be created is tried
     // again with the next line, so a passing fault does not end the trace.
-    void CreateFile()
+    void CreateTraceFile()
     {
         SYSTEMTIME now;
         GetLocalTime(&now);
         char name[MAX_PATH + 8];
         const char* base = m_bNameSet ? (m_szBaseName ? m_szBaseName.get() : "") : "Trace";
         std::snprintf(name, sizeof(name), "%s.trc", base);
-        HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        HANDLE file = ::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return;

@@ -38,7 +38,7 @@ void FillNewCplInfo(NEWCPLINFOA* pInfo)
 
 } // namespace
 
-extern "C" LONG_PTR APIENTRY CPlApplet(HWND, UINT uMsg, LPARAM, LPARAM lParam2)
+extern "C" LONG APIENTRY CPlApplet(HWND, UINT uMsg, LPARAM, LPARAM lParam2)
 {
     switch (uMsg) {
     case CPL_INIT:

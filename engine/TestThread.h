@@ -5,7 +5,7 @@
 #pragma once
 
 #include <afxwin.h>
-#include <win/crt.h>
+#include <time.h>
 
 #include "ModemDevice.h"
 #include "TapiLine.h"

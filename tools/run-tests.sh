@@ -1,27 +1,24 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   0. the Windows deliverables (MinGW-w64: ravlin64.exe, Quillset.cpl, the
-#      32-bit Ravlin.exe) and the Windows unit-suite programs;
+#   0. the system's folders compiled against MinGW-w64's Windows headers,
+#      then the Windows deliverables, the installer and the Windows
+#      unit-suite programs (tools/build-windows.sh);
 #   1. a 32-bit build of the program, for the hand-over test under WOW64;
 #   2. the whole suite (unit, browser end-to-end, hand-over);
 #   3. the unit tests again under AddressSanitizer and UBSan;
-#   4. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
+#   4. the Wine tests (tests/wine/run.sh), with the modem emulator of step 2;
+#   5. each fuzzer for a bounded time (RAVLIN_FUZZ_SECONDS, default 60).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 started=$(date +%s)
 stage() { echo; echo "== $1 ($(( $(date +%s) - started ))s)"; }
 
-stage "Windows deliverables (x86_64 and i686)"
-for arch in x86_64 i686; do
-  if [ "$arch" = x86_64 ]; then dir=build-win64; else dir=build-win32; fi
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-$arch.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DRAVLIN_BENCHMARKS=OFF >/dev/null
-  targets=(Ravlin)
-  if [ "$arch" = x86_64 ]; then targets+=(Quillset framework_tests); fi
-  cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
-done
-ls -l build-win64/bin/ravlin64.exe build-win64/bin/Quillset.cpl build-win32/bin/Ravlin.exe
+stage "system folders against the Windows headers (x86_64, i686)"
+bash tools/check-windows-headers.sh
+
+stage "Windows deliverables and installer (dist/)"
+bash tools/build-windows.sh
 
 stage "32-bit build of the program"
 cmake -S . -B build32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 \
@@ -41,6 +38,9 @@ bash tools/build.sh build-asan -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
    ctest --output-on-failure -j2 -L unit --timeout 300 --repeat until-pass:2 \
          -E '^(plat_serial_tests|plat_tapi_tests|tapiline_tests|ravlin_ui_tests|engine_machine_tests)$')
+
+stage "Wine tests (the installer, the applet, the program, the Windows unit suites)"
+bash tests/wine/run.sh
 
 if [ -f tools/run-fuzzers.sh ]; then
   stage "fuzzers"

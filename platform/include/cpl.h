@@ -60,8 +60,8 @@ typedef NEWCPLINFOA NEWCPLINFO;
 typedef LPNEWCPLINFOA LPNEWCPLINFO;
 
 // The applet library's entry point, exported as "CPlApplet". Its result is
-// a signed integer the size of a pointer.
-typedef LONG_PTR(APIENTRY* APPLET_PROC)(HWND hwndCpl, UINT msg, LPARAM lParam1, LPARAM lParam2);
+// a 32-bit LONG on every architecture.
+typedef LONG(APIENTRY* APPLET_PROC)(HWND hwndCpl, UINT msg, LPARAM lParam1, LPARAM lParam2);
 
 #ifdef __cplusplus
 static_assert(sizeof(CPLINFO) == 12 + sizeof(LONG_PTR), "CPLINFO is byte-packed");

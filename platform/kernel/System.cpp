@@ -4,7 +4,7 @@
 #include "core/LastError.h"
 #include "core/Machine.h"
 
-#include <win/crt.h>
+#include <time.h>
 #include <win/errors.h>
 #include <win/kernel.h>
 

@@ -34,7 +34,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-extern "C" LONG_PTR APIENTRY CPlApplet(HWND, UINT message, LPARAM lParam1, LPARAM lParam2)
+extern "C" LONG APIENTRY CPlApplet(HWND, UINT message, LPARAM lParam1, LPARAM lParam2)
 {
     record(message, lParam1, lParam2);
     switch (message) {

@@ -215,3 +215,21 @@ void WINAPI OutputDebugStringA(LPCSTR lpOutputString);
 #ifdef __cplusplus
 }
 #endif
+
+// The names without the A suffix, as the SDK maps them for a program built
+// without UNICODE. A member function of one of these names is renamed too.
+#define CreateEvent CreateEventA
+#define CreateFile CreateFileA
+#define CreateProcess CreateProcessA
+#define DeleteFile DeleteFileA
+#define FindFirstFile FindFirstFileA
+#define FindNextFile FindNextFileA
+#define GetCurrentDirectory GetCurrentDirectoryA
+#define GetFileAttributes GetFileAttributesA
+#define GetModuleFileName GetModuleFileNameA
+#define GetModuleHandle GetModuleHandleA
+#define GetSystemDirectory GetSystemDirectoryA
+#define GetVersionEx GetVersionExA
+#define GetWindowsDirectory GetWindowsDirectoryA
+#define LoadLibrary LoadLibraryA
+#define OutputDebugString OutputDebugStringA

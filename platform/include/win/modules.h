@@ -31,3 +31,7 @@ BOOL WINAPI GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE* phMo
 #ifdef __cplusplus
 }
 #endif
+
+// The names without the A suffix, as the SDK maps them for a program built
+// without UNICODE. A member function of one of these names is renamed too.
+#define GetModuleHandleEx GetModuleHandleExA

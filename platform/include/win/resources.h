@@ -92,3 +92,9 @@ BOOL WINAPI IsDBCSLeadByteEx(UINT CodePage, BYTE TestChar);
 #ifdef __cplusplus
 }
 #endif
+
+// The names without the A suffix, as the SDK maps them for a program built
+// without UNICODE. A member function of one of these names is renamed too.
+#define FindResource FindResourceA
+#define FindResourceEx FindResourceExA
+#define LoadString LoadStringA

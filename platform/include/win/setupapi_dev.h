@@ -340,3 +340,17 @@ static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DATA_V1_A) == 784, "SP_DRV
 static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DATA_V2_A) == 800, "SP_DRVINFO_DATA_V2_A has the x64 layout");
 static_assert(sizeof(void*) != 8 || sizeof(SP_DRVINFO_DETAIL_DATA_A) == 808, "SP_DRVINFO_DETAIL_DATA_A has the x64 layout");
 #endif
+
+// The names without the A suffix, as the SDK maps them for a program built
+// without UNICODE. A member function of one of these names is renamed too.
+#define SetupDiEnumDriverInfo SetupDiEnumDriverInfoA
+#define SetupDiGetClassDevs SetupDiGetClassDevsA
+#define SetupDiGetDeviceInfoListDetail SetupDiGetDeviceInfoListDetailA
+#define SetupDiGetDeviceInstallParams SetupDiGetDeviceInstallParamsA
+#define SetupDiGetDeviceInstanceId SetupDiGetDeviceInstanceIdA
+#define SetupDiGetDeviceRegistryProperty SetupDiGetDeviceRegistryPropertyA
+#define SetupDiGetDriverInfoDetail SetupDiGetDriverInfoDetailA
+#define SetupDiGetSelectedDriver SetupDiGetSelectedDriverA
+#define SetupDiSetDeviceInstallParams SetupDiSetDeviceInstallParamsA
+#define SetupDiSetSelectedDriver SetupDiSetSelectedDriverA
+#define SetupScanFileQueue SetupScanFileQueueA

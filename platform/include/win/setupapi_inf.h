@@ -124,3 +124,14 @@ BOOL WINAPI SetupGetMultiSzFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR Re
 #ifdef __cplusplus
 }
 #endif
+
+// The names without the A suffix, as the SDK maps them for a program built
+// without UNICODE. A member function of one of these names is renamed too.
+#define SetupEnumInfSections SetupEnumInfSectionsA
+#define SetupFindFirstLine SetupFindFirstLineA
+#define SetupFindNextMatchLine SetupFindNextMatchLineA
+#define SetupGetLineByIndex SetupGetLineByIndexA
+#define SetupGetLineCount SetupGetLineCountA
+#define SetupGetMultiSzField SetupGetMultiSzFieldA
+#define SetupGetStringField SetupGetStringFieldA
+#define SetupOpenInfFile SetupOpenInfFileA

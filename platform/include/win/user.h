@@ -106,6 +106,8 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 #define GetMessage GetMessageA
 #define PeekMessage PeekMessageA
 #define DispatchMessage DispatchMessageA
+// Only the name: the framework's CWnd::DefWindowProc is renamed as under the
+// SDK; the emulated PC has no window procedures of its own.
 #define DefWindowProc DefWindowProcA
 #endif
 #ifndef LoadIcon

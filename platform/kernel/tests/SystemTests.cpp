@@ -2,7 +2,7 @@
 #include "core/testing/TempProfile.h"
 
 #include <mbstring.h>
-#include <win/crt.h>
+#include <time.h>
 #include <win/errors.h>
 #include <win/kernel.h>
 

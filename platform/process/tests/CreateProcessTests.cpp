@@ -17,7 +17,7 @@ namespace {
 
 // A profile with the program folder "C:\Program Files\Tarn\Ravlin" and
 // small shell programs that write what they were started with.
-class CreateProcess : public ::testing::Test {
+class CreateProcessTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -68,7 +68,7 @@ protected:
 
 } // namespace
 
-TEST_F(CreateProcess, AQuotedPathStartsTheProgramWithItsArguments)
+TEST_F(CreateProcessTest, AQuotedPathStartsTheProgramWithItsArguments)
 {
     setenv("RAVLIN_PROBE", "inherited", 1);
     EXPECT_EQ(Run(R"("C:\Program Files\Tarn\Ravlin\Ravlin.exe" one "two three" four\"five)", "C:\\Windows"), 0u);
@@ -79,7 +79,7 @@ TEST_F(CreateProcess, AQuotedPathStartsTheProgramWithItsArguments)
     EXPECT_EQ(Read("cwd"), m_profile.Path("drive_c/Windows") + "\n");
 }
 
-TEST_F(CreateProcess, AnUnquotedPathWithBlanksStartsTheFirstProgramItNames)
+TEST_F(CreateProcessTest, AnUnquotedPathWithBlanksStartsTheFirstProgramItNames)
 {
     // Without a "C:\Program" the whole line is the program.
     EXPECT_EQ(Run(R"(C:\Program Files\Tarn\Ravlin\Ravlin.exe)"), 0u);
@@ -99,7 +99,7 @@ TEST_F(CreateProcess, AnUnquotedPathWithBlanksStartsTheFirstProgramItNames)
     EXPECT_FALSE(std::filesystem::exists(Out("decoy")));
 }
 
-TEST_F(CreateProcess, TheProcessHandleIsSignalledWithTheExitCode)
+TEST_F(CreateProcessTest, TheProcessHandleIsSignalledWithTheExitCode)
 {
     std::string line = R"("C:\Program Files\Tarn\Ravlin\Slow.exe")";
     STARTUPINFOA startup = {};
@@ -123,7 +123,7 @@ TEST_F(CreateProcess, TheProcessHandleIsSignalledWithTheExitCode)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(CreateProcess, TheApplicationNameIsTakenAsItIs)
+TEST_F(CreateProcessTest, TheApplicationNameIsTakenAsItIs)
 {
     char line[] = "Ravlin.exe from-app-name";
     STARTUPINFOA startup = {};
@@ -137,7 +137,7 @@ TEST_F(CreateProcess, TheApplicationNameIsTakenAsItIs)
     EXPECT_EQ(Read("ravlin"), "from-app-name\n");
 }
 
-TEST_F(CreateProcess, WinExecReportsSuccessAndFailureAsWindowsDoes)
+TEST_F(CreateProcessTest, WinExecReportsSuccessAndFailureAsWindowsDoes)
 {
     struct Case {
         const char* line;

@@ -30,7 +30,7 @@ protected:
     }
     void SetUp() override { UseLanguages("0x0409", "0x0409"); }
 
-    static std::string LoadString(UINT id, int size = 64)
+    static std::string LoadText(UINT id, int size = 64)
     {
         std::string buffer(static_cast<size_t>(size), '\x7f');
         int n = LoadStringA(nullptr, id, buffer.data(), size);
@@ -148,24 +148,24 @@ TEST_F(ResourceApi, ForeignHandlesAreRefused)
 
 TEST_F(ResourceApi, LoadStringUsesTheUserLanguageAndTheAnsiCodePage)
 {
-    EXPECT_EQ(LoadString(1), "Hello");
-    EXPECT_EQ(LoadString(5), "Z\xFCrich"); // 1252
-    EXPECT_EQ(LoadString(17), "Neutral");
+    EXPECT_EQ(LoadText(1), "Hello");
+    EXPECT_EQ(LoadText(5), "Z\xFCrich"); // 1252
+    EXPECT_EQ(LoadText(17), "Neutral");
 
     UseLanguages("0x0c07", "0x0407");
-    EXPECT_EQ(LoadString(1), "Hallo");
+    EXPECT_EQ(LoadText(1), "Hallo");
 
     UseLanguages("0x0411", "0x0411"); // Japanese in code page 932
-    EXPECT_EQ(LoadString(1), "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD");
-    EXPECT_EQ(LoadString(1, 4), "\x82\xB1"); // cut before a split character
+    EXPECT_EQ(LoadText(1), "\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD");
+    EXPECT_EQ(LoadText(1, 4), "\x82\xB1"); // cut before a split character
     UseLanguages("0x0411", "0x0409"); // Japanese text, western code page
-    EXPECT_EQ(LoadString(1), "?????");
+    EXPECT_EQ(LoadText(1), "?????");
 
     SetLastError(0xdeadbeef);
-    EXPECT_EQ(LoadString(6), "");
+    EXPECT_EQ(LoadText(6), "");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
     SetLastError(0xdeadbeef);
-    EXPECT_EQ(LoadString(1000), "");
+    EXPECT_EQ(LoadText(1000), "");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 

@@ -1,7 +1,10 @@
-// C runtime functions that the Windows C runtime has under its own names.
+// <time.h> as the Windows C runtime has it: the host's own header, plus the
+// 64-bit calendar time that the Windows runtime declares here under its own
+// names.
 #pragma once
 
-#include <cstdint>
+#include_next <time.h>
+#include <stdint.h>
 
 typedef int64_t __time64_t;
 
