@@ -3,7 +3,7 @@
 # libraries, with static C and C++ runtimes so that no compiler DLL travels
 # with the deliverables. The emulated PC (platform/) is not part of it.
 
-add_link_options(-static -static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
 
 # Header-only libraries of the build machine, offered to the cross compiler
 # one folder at a time, so that none of the host's other headers can hide
