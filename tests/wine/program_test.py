@@ -38,6 +38,14 @@ def page_name(browser):
     return os.path.splitext(os.path.basename(browser.current_url.split("?")[0]))[0]
 
 
+def trace_has(path, text):
+    try:
+        with open(path, encoding="latin-1") as f:
+            return text in f.read()
+    except OSError:
+        return False
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--dist", default=os.path.join(ROOT, "dist"))
@@ -73,6 +81,7 @@ def main():
         shutil.copytree(os.path.join(args.dist, "htm"), os.path.join(target, "htm"), dirs_exist_ok=True)
         work = os.path.join(scratch, "work")
         os.makedirs(work)
+        trace_path = os.path.join(work, "Ravlin_Trace.trc")
 
         started = time.time()
         process = subprocess.Popen([WINE, FOLDER + r"\ravlin64.exe"], cwd=work, env=env,
@@ -97,11 +106,12 @@ def main():
         wait.until(lambda b: page_name(b) != "" and b.find_elements(By.TAG_NAME, "h1"))
         print(f"first page: {page_name(browser)} after {time.time() - started:.1f} s")
         if page_name(browser) == "start":
-            try:  # discovery fills the name in; "Unknown" until then
-                WebDriverWait(browser, 60, poll_frequency=0.2).until(
-                    lambda b: b.find_element(By.ID, "mdmName").text not in ("", "Unknown"))
-            except Exception:
-                pass
+            # Discovery ends with the dialog tracing what it found ("Country:"
+            # comes last); under Wine the name it shows then is "Unknown".
+            WebDriverWait(browser, 60, poll_frequency=0.2).until(
+                lambda b: trace_has(trace_path, "Country: "))
+            wait.until(lambda b: page_name(b) == "start" and b.find_elements(By.ID, "mdmName")
+                       and b.find_element(By.ID, "mdmName").text != "")
             print("modem:", browser.find_element(By.ID, "mdmName").text)
             browser.find_element(By.ID, "ButtonOK").click()
             wait.until(lambda b: re.fullmatch(r"res\d|starterr", page_name(b)))
@@ -117,7 +127,6 @@ def main():
             failures.append("the program did not end on Cancel")
             process.kill()
         print(f"ended with {process.wait()}")
-        trace_path = os.path.join(work, "Ravlin_Trace.trc")
         if not os.path.exists(trace_path):
             failures.append("no Ravlin_Trace.trc in the current directory")
         else:

@@ -2,9 +2,8 @@
 // while testing and after a stop, and detection before or after a start.
 #include "RavlinDlg.h"
 
+#include "EmptyPc.h"
 #include "Trace.h"
-#include "boot/Boot.h"
-#include "core/testing/TempProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -35,9 +34,7 @@ class PageFlow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // A PC without any modem: the engine, should it run, finds nothing.
-        plat::RegisterAllProfileLoaders();
-        ASSERT_EQ(m_profile.Load(), "");
+        ASSERT_EQ(m_pc.Start(), "");
         m_dlg = std::make_unique<CFlowDlg>();
     }
     void TearDown() override { m_dlg.reset(); }
@@ -52,7 +49,7 @@ protected:
         }
     }
 
-    plat::testing::TempProfile m_profile;
+    CEmptyPc m_pc;
     std::unique_ptr<CFlowDlg> m_dlg;
 };
 
