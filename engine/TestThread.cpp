@@ -52,22 +52,26 @@ CTestThread::CTestThread()
 
 CTestThread::~CTestThread()
 {
-    // The thread blocks only in the idle wait and in the pause between two
-    // tries to open the line, never while it holds a lock; both waits are
-    // woken here. A run in progress ends at its next idle turn, where the
-    // thread sees m_bQuit and ends its own loop.
-    if (m_hThread) {
-        InterlockedExchange(&m_bQuit, 1);
-        if (m_hResume)
-            SetEvent(m_hResume);
-        if (m_hStopWait)
-            SetEvent(m_hStopWait);
-        WaitForSingleObject(m_hThread, INFINITE);
-    }
+    EndThread();
     if (m_hResume)
         CloseHandle(m_hResume);
     if (m_hStopWait)
         CloseHandle(m_hStopWait);
+}
+
+void CTestThread::EndThread()
+{
+    // The thread blocks only in the idle wait and in the pause between two
+    // tries to open the line, never while it holds a lock; both waits are
+    // woken here. A run in progress ends at its next idle turn, where the
+    // thread sees m_bQuit and ends its own loop.
+    if (m_hThread == NULL || InterlockedExchange(&m_bQuit, 1))
+        return;
+    if (m_hResume)
+        SetEvent(m_hResume);
+    if (m_hStopWait)
+        SetEvent(m_hStopWait);
+    WaitForSingleObject(m_hThread, INFINITE);
 }
 
 void CTestThread::SetWnd(CWnd* pWnd, const char* szNumber)

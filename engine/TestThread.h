@@ -55,8 +55,13 @@ class CTestThread : public CWinThread {
 public:
     // Starts the thread at once; it waits idle until ResumeTest.
     CTestThread();
-    // Asks the thread to quit and waits for it; then the line is closed.
+    // Ends the thread (EndThread); then the line is closed.
     ~CTestThread() override;
+    // Asks the thread to quit and waits for it. A class derived from this
+    // one calls it in its own destructor: the thread makes virtual calls on
+    // the object until it ends, so it must end before the object's type
+    // changes back to this class. Later calls do nothing.
+    void EndThread();
 
     // Where the messages go, and the number of the dialing test (null or
     // empty: no dialing test). Called right before ResumeTest.

@@ -32,7 +32,7 @@ bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin" \
 # The suites that start threads must pass at the first attempt; the others
 # (browser and hand-over tests among them) get one retry.
 threaded=(plat_kernel_tests plat_modemfw_tests plat_serial_tests plat_tapi_tests tapiline_tests
-          plat_framework_tests engine_tests engine_machine_tests ravlin_ui_tests ravlin_trace_tests)
+          framework_tests engine_tests engine_machine_tests ravlin_ui_tests ravlin_trace_tests)
 threaded_re="^($(IFS='|'; echo "${threaded[*]}"))\$"
 (cd build && ctest --output-on-failure -j2 --timeout 600 -R "$threaded_re" &&
    ctest --output-on-failure -j2 --timeout 600 --repeat until-pass:2 -E "$threaded_re")

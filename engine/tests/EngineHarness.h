@@ -26,6 +26,8 @@ namespace harness {
 // virtual operation, so the engine behaves exactly as the dialog's one.
 class CEngineProbe : public CTestThread {
 public:
+    ~CEngineProbe() override { EndThread(); }
+
     using CTestThread::OpenModem;
     using CTestThread::SendATCommand;
     using CTestThread::TestCard;
