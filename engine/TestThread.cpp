@@ -30,7 +30,12 @@ HANDLE CreateWaitEvent(BOOL bManualReset)
 
 } // namespace
 
-CTestThread::CTestThread()
+CTestThread::CTestThread() : CTestThread(START_LATER)
+{
+    StartThread();
+}
+
+CTestThread::CTestThread(StartLater)
     : m_nStage(STAGE_IDLE), m_Wnd(NULL), m_bAbort(0), m_nStep(0), m_bDetected(0), m_tMark(0), m_nSendPos(-1),
       m_nRespLen(0), m_bQuit(0), m_nRun(0)
 {
@@ -42,6 +47,10 @@ CTestThread::CTestThread()
     // The dialog owns this object: the framework must not delete it when
     // the thread ends.
     m_bAutoDelete = FALSE;
+}
+
+void CTestThread::StartThread()
+{
     if (CreateThread(0, 0, NULL) && m_hQueueReady)
         WaitForSingleObject(m_hQueueReady, INFINITE);
     if (m_hQueueReady) {

@@ -55,6 +55,14 @@ class CTestThread : public CWinThread {
 public:
     // Starts the thread at once; it waits idle until ResumeTest.
     CTestThread();
+protected:
+    // For a derived class: the thread makes virtual calls on the object, so
+    // it may start (StartThread) only once the derived part is built.
+    enum StartLater { START_LATER };
+    explicit CTestThread(StartLater);
+    void StartThread();
+
+public:
     // Ends the thread (EndThread); then the line is closed.
     ~CTestThread() override;
     // Asks the thread to quit and waits for it. A class derived from this

@@ -25,6 +25,9 @@ void PumpClock()
 // ResumeTest starts it at the start stage.
 class CStageProbe : public CEngineProbe {
 public:
+    CStageProbe() : CEngineProbe(START_LATER) { StartThread(); }
+    ~CStageProbe() override { EndThread(); }
+
     void ResumeAt(LONG nStage)
     {
         m_nStep = 0;
