@@ -121,9 +121,11 @@ private:
     void WriteLine(const SYSTEMTIME& now, const char* format, va_list args)
     {
         // Prefix, body, CR LF and NUL in one buffer on this thread's stack.
+        // The writer is the lock's owner; its id is taken from the thread,
+        // not read from the lock word that other threads try to exchange.
         char line[kMaxPrefix + kMaxBody + 3];
         int prefix = std::snprintf(line, kMaxPrefix, "%02d:%02d:%02d_%03d_%X: ", now.wHour, now.wMinute,
-                                   now.wSecond, now.wMilliseconds, static_cast<unsigned>(m_nLockOwner));
+                                   now.wSecond, now.wMilliseconds, static_cast<unsigned>(GetCurrentThreadId()));
         if (prefix < 0 || prefix >= kMaxPrefix)
             return;
         int body = format ? std::vsnprintf(line + prefix, kMaxBody + 1, format, args) : 0;

@@ -30,7 +30,12 @@ HANDLE CreateWaitEvent(BOOL bManualReset)
 
 } // namespace
 
-CTestThread::CTestThread()
+CTestThread::CTestThread() : CTestThread(START_LATER)
+{
+    StartThread();
+}
+
+CTestThread::CTestThread(StartLater)
     : m_nStage(STAGE_IDLE), m_Wnd(NULL), m_bAbort(0), m_nStep(0), m_bDetected(0), m_tMark(0), m_nSendPos(-1),
       m_nRespLen(0), m_bQuit(0), m_nRun(0)
 {
@@ -42,6 +47,10 @@ CTestThread::CTestThread()
     // The dialog owns this object: the framework must not delete it when
     // the thread ends.
     m_bAutoDelete = FALSE;
+}
+
+void CTestThread::StartThread()
+{
     if (CreateThread(0, 0, NULL) && m_hQueueReady)
         WaitForSingleObject(m_hQueueReady, INFINITE);
     if (m_hQueueReady) {
@@ -52,22 +61,26 @@ CTestThread::CTestThread()
 
 CTestThread::~CTestThread()
 {
-    // The thread blocks only in the idle wait and in the pause between two
-    // tries to open the line, never while it holds a lock; both waits are
-    // woken here. A run in progress ends at its next idle turn, where the
-    // thread sees m_bQuit and ends its own loop.
-    if (m_hThread) {
-        InterlockedExchange(&m_bQuit, 1);
-        if (m_hResume)
-            SetEvent(m_hResume);
-        if (m_hStopWait)
-            SetEvent(m_hStopWait);
-        WaitForSingleObject(m_hThread, INFINITE);
-    }
+    EndThread();
     if (m_hResume)
         CloseHandle(m_hResume);
     if (m_hStopWait)
         CloseHandle(m_hStopWait);
+}
+
+void CTestThread::EndThread()
+{
+    // The thread blocks only in the idle wait and in the pause between two
+    // tries to open the line, never while it holds a lock; both waits are
+    // woken here. A run in progress ends at its next idle turn, where the
+    // thread sees m_bQuit and ends its own loop.
+    if (m_hThread == NULL || InterlockedExchange(&m_bQuit, 1))
+        return;
+    if (m_hResume)
+        SetEvent(m_hResume);
+    if (m_hStopWait)
+        SetEvent(m_hStopWait);
+    WaitForSingleObject(m_hThread, INFINITE);
 }
 
 void CTestThread::SetWnd(CWnd* pWnd, const char* szNumber)

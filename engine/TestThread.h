@@ -55,8 +55,21 @@ class CTestThread : public CWinThread {
 public:
     // Starts the thread at once; it waits idle until ResumeTest.
     CTestThread();
-    // Asks the thread to quit and waits for it; then the line is closed.
+protected:
+    // For a derived class: the thread makes virtual calls on the object, so
+    // it may start (StartThread) only once the derived part is built.
+    enum StartLater { START_LATER };
+    explicit CTestThread(StartLater);
+    void StartThread();
+
+public:
+    // Ends the thread (EndThread); then the line is closed.
     ~CTestThread() override;
+    // Asks the thread to quit and waits for it. A class derived from this
+    // one calls it in its own destructor: the thread makes virtual calls on
+    // the object until it ends, so it must end before the object's type
+    // changes back to this class. Later calls do nothing.
+    void EndThread();
 
     // Where the messages go, and the number of the dialing test (null or
     // empty: no dialing test). Called right before ResumeTest.

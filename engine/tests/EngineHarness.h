@@ -26,6 +26,15 @@ namespace harness {
 // virtual operation, so the engine behaves exactly as the dialog's one.
 class CEngineProbe : public CTestThread {
 public:
+    CEngineProbe() : CTestThread(START_LATER) { StartThread(); }
+    ~CEngineProbe() override { EndThread(); }
+    // A probe derived from this one starts the thread in its own constructor
+    // and ends it in its own destructor.
+    explicit CEngineProbe(StartLater) : CTestThread(START_LATER) {}
+    using CTestThread::START_LATER;
+    using CTestThread::StartLater;
+    using CTestThread::StartThread;
+
     using CTestThread::OpenModem;
     using CTestThread::SendATCommand;
     using CTestThread::TestCard;

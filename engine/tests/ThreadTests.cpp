@@ -25,6 +25,24 @@ void PumpClock()
 // ResumeTest starts it at the start stage.
 class CStageProbe : public CEngineProbe {
 public:
+    CStageProbe() : CStageProbe(false) {}
+    // With bBrokenResume the idle wait's event is missing from the start,
+    // as when it could not be made.
+    explicit CStageProbe(bool bBrokenResume) : CEngineProbe(START_LATER)
+    {
+        if (bBrokenResume) {
+            m_hBrokenResume = m_hResume;
+            m_hResume = NULL;
+        }
+        StartThread();
+    }
+    ~CStageProbe() override
+    {
+        EndThread();
+        if (m_hBrokenResume)
+            CloseHandle(m_hBrokenResume);
+    }
+
     void ResumeAt(LONG nStage)
     {
         m_nStep = 0;
@@ -57,20 +75,11 @@ public:
         return CEngineProbe::OnIdle(lCount);
     }
 
-    // The idle wait's event fails from now on (as when it could not be
-    // made); the caller closes the returned event once the engine is gone.
-    HANDLE BreakTheResumeEvent()
-    {
-        HANDLE hResume = m_hResume;
-        m_hResume = NULL;
-        SetEvent(hResume); // the thread's next wait is on the missing event
-        return hResume;
-    }
-
     std::atomic<bool> m_holdStops{false};
     std::atomic<long> m_idleTurns{0};
 
 private:
+    HANDLE m_hBrokenResume = NULL;
     std::mutex m_heldMutex;
     std::vector<MSG> m_held;
 };
@@ -242,15 +251,14 @@ TEST_F(Thread, TheDialogKeepsTheEngineObjectWhenItsThreadEnds)
 
 TEST_F(Thread, AnIdleEngineWhoseWaitFailsDoesNotSpin)
 {
-    HANDLE broken = m_engine->BreakTheResumeEvent();
+    m_engine.reset();
+    m_engine = std::make_unique<CStageProbe>(true);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     long before = m_engine->m_idleTurns;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_LT(m_engine->m_idleTurns - before, 50) << "idle turns in half a second";
     // It still sees a resume and runs.
     EXPECT_EQ(Resume(WM_DETECT_RESULT, m_dialog.Wnd()), (WPARAM)DETECT_FOUND);
-    m_engine.reset();
-    CloseHandle(broken);
 }
 
 TEST_F(Thread, AStartStageFailingWithoutAWindowPostsNothing)

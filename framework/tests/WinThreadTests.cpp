@@ -227,8 +227,11 @@ TEST(WinThread, TheObjectIsDeletedAsItsThreadEndsUnlessAutoDeleteIsCleared)
     std::atomic<DWORD> destroyedOn{0};
     auto* owned = new CReportingThread(&destroyedOn);
     EXPECT_TRUE(owned->m_bAutoDelete) << "set by default";
-    ASSERT_TRUE(owned->CreateThread());
+    // Held until its id is read: once running, the thread may delete the
+    // object at any moment.
+    ASSERT_TRUE(owned->CreateThread(CREATE_SUSPENDED));
     DWORD threadId = owned->m_nThreadID;
+    owned->ResumeThread();
     // The handle belongs to the object and is closed with it.
     ASSERT_TRUE(waitUntil([&] { return destroyedOn != 0u; }));
     EXPECT_EQ(destroyedOn, threadId) << "the thread deletes its own object";
