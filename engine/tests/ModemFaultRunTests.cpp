@@ -95,8 +95,11 @@ std::vector<FaultCase> Cases()
     cases.push_back({"Byte_unsolicitedFirst", "AT&T1", kAfter, RESULT_PASSED,
                      {"Send test byte *", "... receive byte *", "Receive test byte passed", "Card test passed",
                       kDialTone}});
+    // The port goes 1 ms (machine time) after AT&T1's OK is due: whether the
+    // OK is out first is a matter of scheduling, and either way the card
+    // test fails (AT&T1 timed out, or the byte never comes back).
     cases.push_back({"Byte_portGone", "AT&T1", R"({"kind": "portGone", "ms": 5100})", RESULT_HARDWARE_PROBLEM,
-                     {"Send test byte *", kCard}});
+                     {kCard}});
 
     // The dialing test's dial command, sent by TAPI's modem dialer.
     const char kDial[] = "ATDT5550100";

@@ -260,20 +260,42 @@ bool LoadMachine(const std::string& folder, ProfileError* error)
         error = &local;
     std::lock_guard<std::mutex> lock(loadMutex());
     auto machine = std::make_shared<Machine>();
-    if (!machine->LoadCore(folder, error))
+    std::shared_ptr<const Machine> previous = current();
+    // A reader that takes a value of the wrong type for granted throws the
+    // JSON library's type_error or out_of_range; that is refused as any
+    // other fault of the profile, never let out of here.
+    auto refuse = [&](const nlohmann::json::exception& e) {
+        *error = ProfileError{folder + "/machine.json", 0, "", std::string("a value has the wrong type or range: ") + e.what()};
+    };
+    try {
+        if (!machine->LoadCore(folder, error))
+            return false;
+    } catch (const nlohmann::json::exception& e) {
+        refuse(e);
         return false;
+    }
     // Family loaders see the new machine while they load; on failure the
     // previous one is put back.
-    std::shared_ptr<const Machine> previous = current();
     current() = machine;
     for (auto& entry : loaders()) {
-        if (!entry.loader(*machine, error)) {
+        bool loaded = false;
+        try {
+            loaded = entry.loader(*machine, error);
+        } catch (const nlohmann::json::exception& e) {
+            refuse(e);
+        }
+        if (!loaded) {
             current() = previous;
             if (previous) {
                 // Put every family back on the previous machine as well.
                 ProfileError ignored;
-                for (auto& again : loaders())
-                    again.loader(*previous, &ignored);
+                for (auto& again : loaders()) {
+                    try {
+                        again.loader(*previous, &ignored);
+                    } catch (const nlohmann::json::exception&) {
+                        // It loaded before; nothing better to do than go on.
+                    }
+                }
             }
             return false;
         }

@@ -1,5 +1,7 @@
 #include "core/Overlay.h"
 
+#include "core/JsonText.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -9,15 +11,6 @@
 
 namespace plat::overlay {
 namespace {
-
-int lineOfOffset(const std::string& text, size_t offset)
-{
-    offset = std::min(offset, text.size());
-    int line = 1;
-    for (size_t i = 0; i < offset; ++i)
-        line += text[i] == '\n';
-    return line;
-}
 
 std::string trimSlashes(std::string folder)
 {
@@ -38,11 +31,10 @@ bool readLayer(const std::string& folder, Layer* layer, ProfileError* error)
     std::stringstream buffer;
     buffer << in.rdbuf();
     std::string text = buffer.str();
-    try {
-        layer->json = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& e) {
-        *error = ProfileError{layer->jsonPath, lineOfOffset(text, e.byte > 0 ? e.byte - 1 : 0), "",
-                              std::string("not valid JSON: ") + e.what()};
+    int line = 0;
+    std::string message;
+    if (!ParseJsonText(text, &layer->json, &line, &message)) {
+        *error = ProfileError{layer->jsonPath, line, "", message};
         return false;
     }
     if (!layer->json.is_object()) {

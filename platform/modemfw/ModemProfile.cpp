@@ -2,6 +2,8 @@
 
 #include "modemfw/SettingsParser.h"
 
+#include "core/JsonText.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -27,12 +29,10 @@ bool readJsonFile(const std::string& path, nlohmann::json* out, ProfileError* er
     std::stringstream buffer;
     buffer << in.rdbuf();
     std::string text = buffer.str();
-    try {
-        *out = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& e) {
-        size_t offset = std::min(text.size(), e.byte > 0 ? static_cast<size_t>(e.byte - 1) : size_t{0});
-        int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
-        *error = ProfileError{path, line, "", std::string("not valid JSON: ") + e.what()};
+    int line = 0;
+    std::string message;
+    if (!ParseJsonText(text, out, &line, &message)) {
+        *error = ProfileError{path, line, "", message};
         return false;
     }
     return true;

@@ -44,6 +44,11 @@ TEST(Machine, RefusesBrokenProfilesNamingFileAndLineOrKey)
         {R"({"windowsDirectory": "Windows"})", "windowsDirectory"},
         {R"({"folders": {"Program Files": "x"}})", "folders.Program Files"},
         {R"({"os": []})", "os"},
+        // Faults the JSON library reports as other than a syntax error.
+        {"{\n  \"os\": {\n    \"build\": 191e308045\n  }\n}", "machine.json:3: number too large"},
+        {"{\n  \"os\": {\"major\": -1e999}\n}", "machine.json:2: number too large"},
+        {"{\n  \"user\": \"\xff\xfe\"\n}", "machine.json:2"},
+        {"{\"os\": {\"build\": 1e400}}", "machine.json:1"},
     };
     for (const Case& c : cases) {
         TempProfile profile;
@@ -81,4 +86,29 @@ TEST(Machine, AFailingFamilyLoaderRefusesTheWholeProfile)
     EXPECT_NE(bad.Load().find("refuse: refused by the test loader"), std::string::npos);
     EXPECT_EQ(plat::CurrentMachine()->Folder(), good.Folder());
     plat::RegisterProfileLoader("test-refuser", [](const plat::Machine&, plat::ProfileError*) { return true; });
+}
+
+TEST(Machine, AFamilyLoaderTakingAWrongTypeForGrantedIsARefusalNotACrash)
+{
+    TempProfile good;
+    ASSERT_EQ(good.Load(), "");
+    TempProfile bad;
+    bad.Write("machine.json", R"({"wrongType": {"count": "three"}, "absent": []})");
+    plat::RegisterProfileLoader("test-careless", [](const plat::Machine& m, plat::ProfileError*) {
+        if (m.Json().contains("wrongType"))
+            return m.Json()["wrongType"]["count"].get<int>() > 0; // type_error
+        if (m.Json().contains("absent"))
+            return m.Json().at("absent").at(3).is_null(); // out_of_range
+        return true;
+    });
+    plat::ProfileError error;
+    EXPECT_FALSE(plat::LoadMachine(bad.Folder(), &error));
+    EXPECT_NE(error.ToString().find(bad.Path("machine.json")), std::string::npos) << error.ToString();
+    EXPECT_NE(error.ToString().find("wrong type"), std::string::npos) << error.ToString();
+    bad.Write("machine.json", R"({"absent": []})");
+    EXPECT_FALSE(plat::LoadMachine(bad.Folder(), &error));
+    EXPECT_NE(error.ToString().find("out_of_range"), std::string::npos) << error.ToString();
+    ASSERT_NE(plat::CurrentMachine(), nullptr);
+    EXPECT_EQ(plat::CurrentMachine()->Folder(), good.Folder());
+    plat::RegisterProfileLoader("test-careless", [](const plat::Machine&, plat::ProfileError*) { return true; });
 }

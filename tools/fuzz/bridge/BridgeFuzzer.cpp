@@ -25,7 +25,9 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -131,8 +133,25 @@ std::string exchange(int port, const std::string& request)
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0)
-        std::abort();
+    // A connect can fail for the client's own reasons (interrupted by the
+    // fuzzer's timers, the loopback's ports briefly used up): it is tried
+    // again on a fresh socket. Only a server that refuses for seconds on end
+    // is a finding, and that is said before the trap.
+    for (int attempt = 0; ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0; ++attempt) {
+        int error = errno;
+        if (attempt == 50) {
+            std::fprintf(stderr, "bridge fuzzer: the server accepts no connection: %s\n", std::strerror(error));
+            __builtin_trap();
+        }
+        ::close(fd);
+        std::this_thread::sleep_for(100ms);
+        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            std::abort();
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit));
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit));
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof(reset));
+    }
     for (size_t sent = 0; sent < request.size();) {
         ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (n <= 0)
