@@ -11,16 +11,14 @@ cd "$(dirname "$0")/.."
 afx=$(git ls-files | grep -E '(^|/)afxwin\.h$' | head -1)
 [ -n "$afx" ] || { echo "check-windows-headers: no afxwin.h in the tree" >&2; exit 1; }
 afxdir=$(dirname "$afx")
+# The framework's headers are copied into a scratch folder of their own, so
+# that <windows.h> and every other Win32 header resolve to MinGW's even where
+# the framework's headers sit beside the emulated ones. Only the scratch
+# folder is removed at the end, never a folder of the tree.
 inc=$(mktemp -d)
 trap 'rm -rf "$inc"' EXIT
-if [ -f "$afxdir/windows.h" ]; then
-  # The framework headers sit beside the emulated Win32 headers: copy only
-  # them, so that <windows.h> and the rest resolve to MinGW's.
-  cp "$afxdir"/afx*.h "$inc"/
-  [ -d "$afxdir/afx" ] && cp -r "$afxdir/afx" "$inc"/
-else
-  inc=$afxdir
-fi
+cp "$afxdir"/afx*.h "$inc"/
+[ -d "$afxdir/afx" ] && cp -r "$afxdir/afx" "$inc"/
 
 sources=$(git ls-files 'app/*.cpp' 'ui/*.cpp' 'engine/*.cpp' 'tapi/*.cpp' 'modem/*.cpp' 'cpl/*.cpp' \
           | grep -Ev '(^|/)(tests?|bench|fuzz)/')
