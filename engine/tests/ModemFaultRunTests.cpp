@@ -32,7 +32,7 @@ void PrintTo(const FaultCase& c, std::ostream* os)
 
 // Faults in modem milliseconds; the modem runs at a hundredth of them.
 const char kNoReply[] = R"({"kind": "noReply", "count": 1})";
-const char kLate[] = R"({"kind": "late", "ms": 3000000, "count": 1})"; // 30 s: beyond every limit
+const char kLate[] = R"({"kind": "late", "ms": 3000000, "count": 1})"; // 30 s: beyond every command's limit
 const char kGarbage[] = R"({"kind": "garbage", "hex": "00 ff 80 fe 00 41 0d 0a", "thenReply": true, "count": 1})";
 const char kPartial[] = R"({"kind": "partial", "count": 1})";
 const char kBefore[] = R"({"kind": "unsolicited", "text": "RING", "count": 1})";
@@ -108,7 +108,10 @@ std::vector<FaultCase> Cases()
         cases.push_back({name("ATDT", kind), kDial, fault, result, std::move(trace), nullptr, "5550100"});
     };
     dial("noReply", kNoReply, RESULT_DIALING_FAILED, {"Dialing test", kDialing});
-    dial("late", kLate, RESULT_DIALING_FAILED, {"Dialing test", kDialing});
+    // A call may take its time to connect: TAPI's dialer waits 90 s for the
+    // dial's answer (noReply shows it giving up), and the dialing test 120 s
+    // from the dial tone test's last command.
+    dial("late", kLate, RESULT_PASSED, {"Dialing test passed"});
     dial("garbage", kGarbage, RESULT_PASSED, {"Dialing test passed"});
     dial("partial", kPartial, RESULT_DIALING_FAILED, {"Dialing test", kDialing});
     dial("unsolicitedBefore", kBefore, RESULT_PASSED, {"Dialing test passed"});
@@ -140,10 +143,6 @@ DWORD PortProblem(const char* name)
 TEST_P(ModemFaultRuns, EndInTheirVerdict)
 {
     const FaultCase& c = GetParam();
-    // Open: a CONNECT 30 s late still connects the call and the run passes;
-    // whether the dial's own limit should have ended it first is not settled.
-    if (std::string(c.name) == "ATDT_late")
-        GTEST_SKIP() << "open: a late answer to the dial still connects the call";
     harness::FastMachine machine("default", [&](nlohmann::json& json) {
         nlohmann::json& modem = json["modems"]["hda56"];
         if (c.line[0])
