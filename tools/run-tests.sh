@@ -32,25 +32,17 @@ bash tools/build.sh build -DRAVLIN_PROGRAM_32="$PWD/build32/bin/Ravlin" \
 # The suites that start threads must pass at the first attempt; the others
 # (browser and hand-over tests among them) get one retry.
 threaded=(plat_kernel_tests plat_modemfw_tests plat_serial_tests plat_tapi_tests tapiline_tests
-          framework_tests engine_tests engine_machine_tests ravlin_ui_tests ravlin_trace_tests)
+          framework_tests engine_tests engine_machine_tests engine_fault_tests ravlin_ui_tests ravlin_trace_tests)
 threaded_re="^($(IFS='|'; echo "${threaded[*]}"))\$"
 (cd build && ctest --output-on-failure -j2 --timeout 600 -R "$threaded_re" &&
    ctest --output-on-failure -j2 --timeout 600 --repeat until-pass:2 -E "$threaded_re")
 
 stage "sanitizer build (address, undefined): unit tests"
 bash tools/build.sh build-asan -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF
-# Still left out here (they run in the stage above, and the first two under
-# ThreadSanitizer): the dialog and whole-run suites, whose engine threads
-# took tens of seconds each to end under this sanitizer, and the modem-fault
-# table, which is made of the same whole runs.
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-   ctest --output-on-failure -j2 -L unit --timeout 300 -E '^(ravlin_ui_tests|engine_machine_tests|engine_fault_tests)$')
+   ctest --output-on-failure -j2 -L unit --timeout 600)
 
 stage "ThreadSanitizer build: the suites that start threads"
-# engine_fault_tests is not in the list yet: five of its cases (the test
-# byte and ATDT with portGone, ATDT with noReply, late and partial) end in
-# another verdict than the table's in every build, sanitizer or not; it has
-# shown no ThreadSanitizer report.
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAVLIN_TSAN=ON -DRAVLIN_BENCHMARKS=OFF \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target "${threaded[@]}"

@@ -138,6 +138,21 @@ public:
         return lines;
     }
 
+    // Whether the last line is `text`. Reads only the file's end, so it can
+    // be asked at every turn of a long run whose trace grows all the while.
+    bool LastLineIs(const std::string& text) const
+    {
+        const std::string tail = ": " + text + "\r\n";
+        std::ifstream in(m_path, std::ios::binary | std::ios::ate);
+        const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : 0;
+        if (size < static_cast<std::streamoff>(tail.size()))
+            return false;
+        in.seekg(size - static_cast<std::streamoff>(tail.size()));
+        std::string end(tail.size(), '\0');
+        in.read(end.data(), static_cast<std::streamsize>(end.size()));
+        return in && end == tail;
+    }
+
     bool Has(const std::string& text) const
     {
         std::vector<std::string> lines = Lines();

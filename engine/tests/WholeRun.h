@@ -6,6 +6,7 @@
 #include "EngineHarness.h"
 
 #include "boot/Boot.h"
+#include "core/Overlay.h"
 #include "core/testing/TempProfile.h"
 
 #include <nlohmann/json.hpp>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace harness {
 
@@ -26,11 +28,20 @@ public:
                                   std::filesystem::copy_options::overwrite_existing);
         std::ifstream in(m_profile.Path("machine.json"));
         nlohmann::json json = nlohmann::json::parse(in);
-        for (auto& [modem, settings] : json["modems"].items()) {
+        // An overlay's modems may all come from its base: take them from
+        // the whole chain.
+        std::vector<plat::overlay::Layer> chain;
+        plat::ProfileError ignored;
+        nlohmann::json modems = plat::overlay::ReadChain(m_profile.Folder(), &chain, &ignored)
+                                    ? plat::overlay::MergedJson(chain)["modems"]
+                                    : json["modems"];
+        for (auto& [modem, unused] : modems.items()) {
+            nlohmann::json& settings = json["modems"][modem];
             settings["timeScale"] = 0.01;
             // Every command takes the modem 50 ms of the machine's time, so
-            // the LF behind a command's CR reaches it while it is still busy
-            // with the command, as at its own speed.
+            // that the LF behind a command's CR always reaches it while it
+            // is still busy with the command, as at its own speed (after
+            // AT&T1 a later LF would be taken for the test byte).
             settings["timing"]["commandMs"] = 5000;
         }
         if (edit)
@@ -48,15 +59,15 @@ private:
     plat::testing::TempProfile m_profile;
 };
 
-// Ten times real time throughout, and big steps while the line is closed,
+// Moves the machine's clock on while the dialog waits: ten times as fast
+// as real time throughout, and in big steps while the line is closed,
 // when the only thing a run can wait for is the clock.
 class ClockPump {
 public:
     explicit ClockPump(const TraceFile& trace) : m_trace(trace) {}
     void operator()()
     {
-        std::vector<std::string> lines = m_trace.Lines();
-        bool lineClosed = !lines.empty() && lines.back() == "TapiLine closed";
+        bool lineClosed = m_trace.LastLineIs("TapiLine closed");
         plat::clock::Advance(std::chrono::milliseconds(lineClosed ? 500 : 10));
     }
 

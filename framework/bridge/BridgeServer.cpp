@@ -1,5 +1,6 @@
 #include "framework/bridge/BridgeServer.h"
 
+#include "framework/bridge/BeastMessages.h"
 #include "framework/bridge/Token.h"
 
 #include <boost/asio/ip/tcp.hpp>
@@ -19,38 +20,16 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = asio::ip::tcp;
 
-// A request may carry at most this much (the pages send small JSON bodies).
-constexpr size_t kBodyLimit = 1 << 20;
+using beastio::kBodyLimit;
+using beastio::ToMessage;
+using beastio::ToRequest;
+
 // An idle connection is closed after this long; a started request must
 // arrive whole within the longer time.
 constexpr auto kKeepAlive = std::chrono::seconds(2);
 constexpr auto kRequestTime = std::chrono::seconds(10);
 // An answer must be taken within this time.
 constexpr auto kWriteTime = std::chrono::seconds(30);
-
-HttpRequest toRequest(const http::request<http::string_body>& message)
-{
-    HttpHeaders headers;
-    for (const auto& field : message)
-        headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
-    return MakeRequest(std::string(message.method_string()), std::string(message.target()), std::move(headers),
-                       message.body());
-}
-
-http::response<http::string_body> toMessage(HttpResponse response, bool head, unsigned version, bool keepAlive)
-{
-    http::response<http::string_body> message;
-    message.version(version);
-    message.result(static_cast<unsigned>(response.status));
-    for (auto& [name, value] : response.headers)
-        message.insert(name, value);
-    size_t length = response.body.size();
-    if (!head)
-        message.body() = std::move(response.body);
-    message.content_length(length);
-    message.keep_alive(keepAlive);
-    return message;
-}
 
 // One connection: its own I/O context and thread, so that a request that
 // waits for the dialog holds up nobody else.
@@ -88,19 +67,16 @@ struct Session {
                 });
             }
             if (ec == http::error::body_limit) {
-                HttpResponse tooLarge;
-                tooLarge.status = 413;
-                tooLarge.SetContent("the request is too large\n", "text/plain");
-                Write(toMessage(std::move(tooLarge), false, parser.get().version(), false));
+                Write(ToMessage(beastio::TooLarge(), false, parser.get().version(), false));
                 break;
             }
             if (ec || stopping)
                 break;
             const auto& message = parser.get();
-            HttpResponse response = routes.Handle(toRequest(message));
+            HttpResponse response = routes.Handle(ToRequest(message));
             bool keepAlive = message.keep_alive() && !stopping;
             bool head = message.method() == http::verb::head;
-            if (Write(toMessage(std::move(response), head, message.version(), keepAlive)) || !keepAlive)
+            if (Write(ToMessage(std::move(response), head, message.version(), keepAlive)) || !keepAlive)
                 break;
         }
         beast::error_code ignored;

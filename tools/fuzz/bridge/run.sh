@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the page server's request fuzzer.
+# Builds and runs the page server's request fuzzers: the in-process one
+# through the routes, then the one over loopback, on the same seeds.
 #   tools/fuzz/bridge/run.sh [BUILD_DIR [SECONDS]]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -10,5 +11,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
     -DCMAKE_CXX_COMPILER=clang++ -DRAVLIN_FUZZERS=ON -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
 fi
-cmake --build "$build" --target bridge_fuzzer -j2 >/dev/null
-bash "$root/tools/run-fuzzers.sh" "$build/bin/bridge_fuzzer" "$here/corpus" "$seconds"
+cmake --build "$build" --target bridge_routes_fuzzer bridge_socket_fuzzer -j2 >/dev/null
+for fuzzer in bridge_routes_fuzzer bridge_socket_fuzzer; do
+  bash "$root/tools/run-fuzzers.sh" "$build/bin/$fuzzer" "$here/corpus" "$seconds"
+done
