@@ -1,6 +1,11 @@
+// The machine's clock: the host's real time plus an offset that tests set.
+// Built into the emulated PC, and into the Windows unit suites' test clock.
 #include "core/Clock.h"
 
+#include "core/ClockCalendar.h"
+
 #include <atomic>
+#include <cstdint>
 
 namespace plat::clock {
 namespace {
@@ -19,11 +24,9 @@ LocalTime ToLocal(TimePoint point)
     auto secs = duration_cast<seconds>(sinceEpoch);
     if (secs > sinceEpoch)
         secs -= seconds(1);
-    int millis = static_cast<int>(duration_cast<milliseconds>(sinceEpoch - secs).count());
-    std::time_t t = static_cast<std::time_t>(secs.count());
     LocalTime local{};
-    localtime_r(&t, &local.tm);
-    local.milliseconds = millis;
+    LocalFromSeconds(static_cast<int64_t>(secs.count()), &local.tm);
+    local.milliseconds = static_cast<int>(duration_cast<milliseconds>(sinceEpoch - secs).count());
     return local;
 }
 
@@ -53,8 +56,8 @@ TimePoint FromLocal(int year, int month, int day, int hour, int minute, int seco
     tm.tm_min = minute;
     tm.tm_sec = second;
     tm.tm_isdst = -1;
-    std::time_t t = mktime(&tm);
-    return std::chrono::system_clock::from_time_t(t) + std::chrono::milliseconds(millisecond);
+    std::chrono::seconds since(SecondsFromLocal(&tm));
+    return TimePoint(std::chrono::duration_cast<TimePoint::duration>(since)) + std::chrono::milliseconds(millisecond);
 }
 
 } // namespace plat::clock

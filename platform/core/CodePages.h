@@ -51,6 +51,10 @@ struct Decoded {
 // a lead byte at the end gives '?'; invalid UTF-8 gives U+FFFD.
 Decoded Decode(UINT codePage, std::string_view bytes);
 
+// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
+// past U+10FFFF).
+void AppendUtf8(char32_t codePoint, std::string* out);
+
 // The longest prefix of `bytes` of at most `limit` bytes that ends on a
 // character boundary of the code page.
 size_t CharBoundary(UINT codePage, std::string_view bytes, size_t limit);

@@ -4,6 +4,8 @@
 // it. Lengths that SetupAPI limits count UTF-16 units.
 #pragma once
 
+#include "core/CodePages.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -21,9 +23,7 @@ size_t Utf16Length(std::string_view utf8);
 // Cuts UTF-8 text to at most `units` UTF-16 units, on a character boundary.
 void CutToUtf16Length(std::string* utf8, size_t units);
 
-// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
-// past U+10FFFF).
-void AppendUtf8(char32_t codePoint, std::string* out);
+using codepages::AppendUtf8;
 // The code point at `*pos` of UTF-8 text, advancing `*pos`; U+FFFD for a
 // malformed sequence (which then takes one byte).
 char32_t NextCodePoint(std::string_view utf8, size_t* pos);

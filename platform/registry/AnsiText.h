@@ -6,6 +6,8 @@
 // Windows-1252 whatever the machine.
 #pragma once
 
+#include "core/CodePages.h"
+
 #include <win/types.h>
 
 #include <cstdint>
@@ -21,7 +23,7 @@ constexpr UINT kAnsiCodePage = 1252;
 // UTF-8 <-> code points. DecodeUtf8 returns false on a malformed sequence;
 // with a null `out` it only checks the text.
 bool DecodeUtf8(std::string_view text, std::u32string* out);
-void AppendUtf8(char32_t codePoint, std::string* out);
+using codepages::AppendUtf8;
 
 // UTF-8 <-> ANSI (Windows-1252) text.
 std::string Utf8ToAnsi(std::string_view utf8);
