@@ -3,6 +3,7 @@
 #include "framework/bridge/BridgeScript.h"
 #include "framework/bridge/PageFolder.h"
 
+#include <charconv>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -111,15 +112,19 @@ std::string parseEvent(const HttpRequest& request, PageEvent* event)
     return "";
 }
 
+// A parameter that is a whole number in decimal digits only (no sign, no
+// blanks, no fraction, within 64 bits); anything else gives the fallback.
 uint64_t numberParam(const HttpRequest& request, const char* name, uint64_t fallback)
 {
     if (!request.HasParam(name))
         return fallback;
-    try {
-        return std::stoull(request.Param(name));
-    } catch (const std::exception&) {
+    std::string text = request.Param(name);
+    uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [at, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || at != end)
         return fallback;
-    }
+    return value;
 }
 
 // Headers of every answer: nothing is cached, sniffed, framed or referred.
@@ -247,8 +252,11 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
 void BridgeRoutes::ServeEvents(const HttpRequest& request, HttpResponse& response)
 {
     uint64_t since = numberParam(request, "since", 0);
-    auto wait = std::chrono::milliseconds(numberParam(request, "wait", m_timings.defaultPoll.count()));
-    sendJson(response, 200, m_state.WaitForChange(since, std::min(wait, m_timings.maxPoll)));
+    // Capped while still a count: a wait of 2^63 ms or more would turn
+    // negative as a duration and slip under the cap.
+    uint64_t waitMs = numberParam(request, "wait", static_cast<uint64_t>(m_timings.defaultPoll.count()));
+    auto wait = std::chrono::milliseconds(std::min<uint64_t>(waitMs, static_cast<uint64_t>(m_timings.maxPoll.count())));
+    sendJson(response, 200, m_state.WaitForChange(since, wait));
 }
 
 void BridgeRoutes::ServeAction(const HttpRequest& request, HttpResponse& response)

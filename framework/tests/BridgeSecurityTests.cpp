@@ -264,6 +264,25 @@ TEST_F(BridgeSecurityTest, ListensOnTheLoopbackAddressOnly)
     EXPECT_NE(second.Port(), m_port);
 }
 
+TEST_F(BridgeSecurityTest, APollNeverWaitsLongerThanTheServersLimit)
+{
+    // A server whose polls wait at most 100 ms: waits that are no plain
+    // number, or too large for a duration, still end by that limit (one
+    // past 2^63 ms used to turn negative and overflow the deadline).
+    plat::ui::BridgeState state;
+    plat::ui::BridgeServer server(state, plat::ui::BridgeTimings{2000ms, 100ms, 50ms});
+    ASSERT_TRUE(server.Start());
+    HttpHeaders headers = {{"Cookie", plat::ui::TokenCookieName(server.Port()) + "=" + server.Token()}};
+    uint64_t version = state.Snapshot()["version"];
+    for (const char* wait : {"9999999999999999999", "18446744073709551615", "99999999999999999999", "-1",
+                             "+5", "%2B5", "%205", "1e3", "5.5", ""}) {
+        auto result = SendHttp("127.0.0.1", server.Port(), "GET",
+                               "/bridge/events?since=" + std::to_string(version) + "&wait=" + wait, headers, "", "");
+        ASSERT_TRUE(result) << "wait=" << wait;
+        EXPECT_EQ(result->status, 200) << "wait=" << wait;
+    }
+}
+
 TEST_F(BridgeSecurityTest, APollWaitsForAChange)
 {
     uint64_t version = m_state.Snapshot()["version"];
