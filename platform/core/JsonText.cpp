@@ -51,6 +51,13 @@ private:
 
 bool ParseJsonText(const std::string& text, nlohmann::json* out, int* line, std::string* message)
 {
+    // The JSON library takes a NUL byte for the end of the text and would
+    // quietly ignore whatever follows it.
+    if (std::size_t nul = text.find('\0'); nul != std::string::npos) {
+        *line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
+        *message = "not valid JSON: a NUL byte";
+        return false;
+    }
     Json root;
     Recorder recorder(root);
     bool parsed = false;

@@ -40,7 +40,9 @@ bool readJsonFile(const std::string& path, nlohmann::json* out, ProfileError* er
 
 ProfileError fromSettingsError(const std::string& file, const SettingsError& e)
 {
-    return ProfileError{file, 0, e.key, e.message};
+    // A fault of the whole file's value (not an object) has no key: it is
+    // the value that starts the file.
+    return ProfileError{file, e.key.empty() ? 1 : 0, e.key, e.message};
 }
 
 } // namespace

@@ -89,10 +89,15 @@ TEST(Settings, ProfileModemsWithSettingsFilesAndOverrides)
     profile.Write("modems/hda.json", R"({"identity": {"9": null}, "dialTone": false, "lineCurrent": 30})");
     profile.Write("modems/broken.json", "{\n  \"echo\": tru\n}");
     profile.Write("modems/wrong.json", R"({"loopback": "yes"})");
+    profile.Write("modems/number.json", "\n  1");
+    // The JSON library ends the text at a NUL: the object after it went unread.
+    profile.Write("modems/nul.json", std::string("{}\n\0{\"loopback\": \"yes\"}", 23));
     profile.Write("machine.json", R"({"modems": {
         "hda": {"settings": "modems/hda.json", "dialTone": true},
         "broken": {"settings": "modems/broken.json"},
         "wrong": {"settings": "modems/wrong.json"},
+        "number": {"settings": "modems/number.json"},
+        "nul": {"settings": "modems/nul.json"},
         "missing": {"settings": "modems/none.json"},
         "bad": {"echo": "on"},
         "device": {"settings": "/dev/zero"},
@@ -116,6 +121,8 @@ TEST(Settings, ProfileModemsWithSettingsFilesAndOverrides)
     } cases[] = {
         {"broken", profile.Path("modems/broken.json"), 2, ""},
         {"wrong", profile.Path("modems/wrong.json"), 0, "loopback"},
+        {"number", profile.Path("modems/number.json"), 1, ""}, // no object: said nowhere before
+        {"nul", profile.Path("modems/nul.json"), 2, ""},
         {"missing", profile.Path("modems/none.json"), 0, ""},
         {"bad", profile.Path("machine.json"), 0, "modems.bad.echo"},
         {"nosuch", profile.Path("machine.json"), 0, "modems.nosuch"},

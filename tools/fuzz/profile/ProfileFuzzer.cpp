@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -83,9 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // A refusal names the file it is about, says what is wrong, and points
     // at a line or a key (an unreadable file has neither).
-    if (error.file.empty() || error.message.empty())
+    bool named = !error.file.empty() && !error.message.empty();
+    bool placed = error.line != 0 || !error.key.empty() || error.message.find("cannot be read") != std::string::npos;
+    if (!named || !placed) {
+        std::fprintf(stderr, "profile fuzzer: a refusal that does not say where: file \"%s\", line %d, key \"%s\": %s\n",
+                     error.file.c_str(), error.line, error.key.c_str(), error.message.c_str());
         __builtin_trap();
-    if (error.line == 0 && error.key.empty() && error.message.find("cannot be read") == std::string::npos)
-        __builtin_trap();
+    }
     return 0;
 }
