@@ -7,15 +7,15 @@
 #       corpus folder is used as its dictionary.
 #   tools/run-fuzzers.sh
 #       builds the fuzzers with clang into build-fuzz/ and runs every
-#       platform/*/fuzz/run.sh and tools/fuzz/*/run.sh, each of which names
-#       its fuzzer and corpus.
+#       platform/*/fuzz/run.sh and tools/fuzz/*/run.sh (as many at once as
+#       there are cores), each of which names its fuzzer and corpus.
 #
-# SECONDS defaults to $RAVLIN_FUZZ_SECONDS, else 30 (CI runs each fuzzer
+# SECONDS defaults to $RAVLIN_FUZZ_SECONDS, else 20 (CI runs each fuzzer
 # that long; long runs are done by hand with a larger value). A crash, leak or
 # sanitizer report fails the run; the reproducer is kept in the work folder.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-seconds_default=${RAVLIN_FUZZ_SECONDS:-30}
+seconds_default=${RAVLIN_FUZZ_SECONDS:-20}
 
 if [ $# -ge 2 ]; then
   fuzzer=$1
@@ -52,9 +52,12 @@ fi
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DRAVLIN_FUZZERS=ON -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
-status=0
+# Every fuzzer is built first, in one build; then the fuzzers run as many
+# at a time as there are cores (each is one process on one core). Each
+# script's own build step then has nothing left to do.
+cmake --build "$build" -j"$(nproc)" --target fuzzers >/dev/null
+scripts=()
 for script in "$root"/platform/*/fuzz/run.sh "$root"/tools/fuzz/*/run.sh; do
-  [ -f "$script" ] || continue
-  bash "$script" "$build" "$seconds_default" || status=1
+  [ -f "$script" ] && scripts+=("$script")
 done
-exit $status
+printf '%s\n' "${scripts[@]}" | xargs -P "$(nproc)" -I{} bash {} "$build" "$seconds_default"
