@@ -47,15 +47,21 @@ private:
     std::string m_message;
 };
 
+// The 1-based line of the byte at `offset`.
+int lineOf(const std::string& text, std::size_t offset)
+{
+    offset = std::min(offset, text.size());
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
 } // namespace
 
-bool ParseJsonText(const std::string& text, nlohmann::json* out, int* line, std::string* message)
+bool ParseJsonText(const std::string& text, const std::string& path, nlohmann::json* out, ProfileError* error)
 {
     // The JSON library takes a NUL byte for the end of the text and would
     // quietly ignore whatever follows it.
     if (std::size_t nul = text.find('\0'); nul != std::string::npos) {
-        *line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
-        *message = "not valid JSON: a NUL byte";
+        *error = ProfileError{path, lineOf(text, nul), "", "not valid JSON: a NUL byte"};
         return false;
     }
     Json root;
@@ -65,14 +71,13 @@ bool ParseJsonText(const std::string& text, nlohmann::json* out, int* line, std:
         parsed = Json::sax_parse(text, &recorder) && !recorder.failed();
     } catch (const Json::exception& e) {
         // Not expected with exceptions off; kept so nothing escapes.
-        *line = 0;
-        *message = std::string("not valid JSON: ") + e.what();
+        *error = ProfileError{path, 0, "", std::string("not valid JSON: ") + e.what()};
         return false;
     }
     if (!parsed) {
-        std::size_t offset = std::min(text.size(), recorder.position() > 0 ? recorder.position() - 1 : 0);
-        *line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
-        *message = recorder.failed() ? recorder.message() : std::string("not valid JSON");
+        std::size_t offset = recorder.position() > 0 ? recorder.position() - 1 : 0;
+        *error = ProfileError{path, lineOf(text, offset), "",
+                              recorder.failed() ? recorder.message() : std::string("not valid JSON")};
         return false;
     }
     *out = std::move(root);

@@ -31,12 +31,8 @@ bool readLayer(const std::string& folder, Layer* layer, ProfileError* error)
     std::stringstream buffer;
     buffer << in.rdbuf();
     std::string text = buffer.str();
-    int line = 0;
-    std::string message;
-    if (!ParseJsonText(text, &layer->json, &line, &message)) {
-        *error = ProfileError{layer->jsonPath, line, "", message};
+    if (!ParseJsonText(text, layer->jsonPath, &layer->json, error))
         return false;
-    }
     if (!layer->json.is_object()) {
         *error = ProfileError{layer->jsonPath, 1, "", "the top level must be an object"};
         return false;

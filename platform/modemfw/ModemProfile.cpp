@@ -29,13 +29,7 @@ bool readJsonFile(const std::string& path, nlohmann::json* out, ProfileError* er
     std::stringstream buffer;
     buffer << in.rdbuf();
     std::string text = buffer.str();
-    int line = 0;
-    std::string message;
-    if (!ParseJsonText(text, out, &line, &message)) {
-        *error = ProfileError{path, line, "", message};
-        return false;
-    }
-    return true;
+    return ParseJsonText(text, path, out, error);
 }
 
 ProfileError fromSettingsError(const std::string& file, const SettingsError& e)
