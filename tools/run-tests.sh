@@ -40,7 +40,7 @@ threaded_re="^($(IFS='|'; echo "${threaded[*]}"))\$"
 stage "sanitizer build (address, undefined): unit tests"
 # At -O1 with line tables only (what the reports need), and only the unit
 # suites with what they run: the program, the browser tests and the tools do
-# not run under this sanitizer. This stage's build is the longest of all.
+# not run under this sanitizer. Both shorten this stage's build.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAVLIN_SANITIZE=ON -DRAVLIN_BENCHMARKS=OFF \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null
 mapfile -t unit_suites < <(cd build-asan && ctest -N -L unit | sed -n 's/^ *Test *#[0-9]*: //p')
