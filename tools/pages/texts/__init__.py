@@ -1,0 +1,12 @@
+"""The pages' texts: one module per language, each with a dictionary TEXTS
+holding the same keys as the English one. LANGUAGES maps each page folder
+(htm/Lang*, named by the language identifier) to its texts."""
+
+from . import de, en, fr, zh_cn
+
+LANGUAGES = {
+    "Lang0409": en.TEXTS,
+    "Lang0407": de.TEXTS,
+    "Lang040c": fr.TEXTS,
+    "Lang0804": zh_cn.TEXTS,
+}
