@@ -4,8 +4,10 @@ the same number of lines in every list, no empty text, and the names that
 must stay as they are (the trace file and its folder) kept in place."""
 
 import os
+import re
 import sys
 import unittest
+import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -13,8 +15,35 @@ from texts import LANGUAGES  # noqa: E402
 
 ENGLISH = LANGUAGES["Lang0409"]
 
+# The Control Panel applet's resources, whose name in each language the
+# pages' product name repeats.
+APPLET_RC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cpl", "Quillset.rc")
+
+# Windows' primary language identifiers of the applet's languages.
+PRIMARY_LANGUAGES = {
+    "ARABIC": 0x01, "CHINESE": 0x04, "GERMAN": 0x07, "ENGLISH": 0x09, "SPANISH": 0x0A, "FRENCH": 0x0C,
+    "ITALIAN": 0x10, "JAPANESE": 0x11, "KOREAN": 0x12, "DUTCH": 0x13, "POLISH": 0x15, "PORTUGUESE": 0x16,
+    "ROMANIAN": 0x18, "RUSSIAN": 0x19, "CROATIAN": 0x1A, "SWEDISH": 0x1D, "THAI": 0x1E,
+}
+
 # Keys a language may add to the English set: the writing direction.
 OPTIONAL_KEYS = {"dir"}
+
+
+def applet_names():
+    """The applet's name by page folder, read from its string tables."""
+    with open(APPLET_RC, encoding="utf-8") as rc:
+        text = rc.read()
+    names = {}
+    for match in re.finditer(r'LANGUAGE LANG_(\w+), SUBLANG_(\w+)\s+STRINGTABLE\s+BEGIN\s+IDS_APPLET_NAME "([^"]*)"', text):
+        primary, sub, name = match.groups()
+        folder_id = 0x0804 if sub == "CHINESE_SIMPLIFIED" else 0x0400 | PRIMARY_LANGUAGES[primary]
+        names[f"Lang{folder_id:04x}"] = name.strip()
+    return names
+
+
+def without_accents(text):
+    return "".join(c for c in unicodedata.normalize("NFKD", text) if not unicodedata.combining(c))
 
 
 def differences(english, other, where):
@@ -61,6 +90,16 @@ class TextsTest(unittest.TestCase):
                 self.assertIn("Tarn", texts["product"])
                 self.assertIn("Ravlin_Trace.trc", texts["about_note"])
                 self.assertIn("Tarn\\Ravlin", texts["about_note"])
+
+    def test_every_applet_language_has_pages_named_like_the_applet(self):
+        names = applet_names()
+        self.assertEqual(sorted(names), sorted(LANGUAGES))
+        for folder, name in names.items():
+            if folder == "Lang0419":
+                continue  # the applet's Russian name is only "Программа" (program)
+            with self.subTest(folder=folder):
+                # Polish: the applet's name lacks its diacritics, the pages have them.
+                self.assertIn(without_accents(name), without_accents(LANGUAGES[folder]["product"]))
 
     def test_folders_and_language_tags(self):
         tags = {folder: texts["lang"] for folder, texts in LANGUAGES.items()}

@@ -2,7 +2,7 @@
 
 TEXTS = {
     "lang": "ro",
-    "product": "Instrumentul Tarn de diagnosticare a modemului",
+    "product": "Instrumentul de diagnosticare a modemului de la Tarn",
     "modem_name": "Modem",
     "driver_version": "Versiune driver",
     "country": "Țară",
