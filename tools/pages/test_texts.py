@@ -95,11 +95,13 @@ class TextsTest(unittest.TestCase):
         names = applet_names()
         self.assertEqual(sorted(names), sorted(LANGUAGES))
         for folder, name in names.items():
-            if folder == "Lang0419":
-                continue  # the applet's Russian name is only "Программа" (program)
+            texts = LANGUAGES[folder]
             with self.subTest(folder=folder):
+                self.assertIn(texts["applet_name"], texts["product"])
+                if folder == "Lang0419":
+                    continue  # the applet's Russian name is only "Программа" (program)
                 # Polish: the applet's name lacks its diacritics, the pages have them.
-                self.assertIn(without_accents(name), without_accents(LANGUAGES[folder]["product"]))
+                self.assertEqual(without_accents(name), without_accents(texts["applet_name"]))
 
     def test_folders_and_language_tags(self):
         tags = {folder: texts["lang"] for folder, texts in LANGUAGES.items()}

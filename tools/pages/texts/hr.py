@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "hr",
     "product": "Dijagnostički alat za modem Tarn",
+    "applet_name": "Dijagnostički alat za modem",
     "modem_name": "Modem",
     "driver_version": "Verzija upravljačkog programa",
     "country": "Zemlja",
+    "unknown": "Nepoznato",
     "sw_version": "Verzija softvera",
     "release_date": "Datum izdavanja",
     "what_to_do": "Što možete učiniti",
@@ -66,7 +68,7 @@ TEXTS = {
          "lines": ["Modem nije ispravno odgovorio ili nije prošao samotestiranje."],
          "todo": [
              "Ponovno pokrenite računalo i ponovite ovaj test.",
-             "Ako se problem nastavi, obratite se podršci proizvođača računala i navedite ovaj rezultat.",
+             "Ako problem i dalje postoji, obratite se podršci proizvođača računala i navedite ovaj rezultat.",
          ]},
         {"tone": "warn", "title": "Modem je u upotrebi",
          "head": "Drugi program upotrebljava modem.",

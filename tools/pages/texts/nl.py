@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "nl",
     "product": "Tarn Modemdiagnosetool",
+    "applet_name": "Modemdiagnosetool",
     "modem_name": "Modem",
     "driver_version": "Versie stuurprogramma",
     "country": "Land",
+    "unknown": "Onbekend",
     "sw_version": "Softwareversie",
     "release_date": "Publicatiedatum",
     "what_to_do": "Wat u kunt doen",

@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "ru",
     "product": "Средство диагностики модема Tarn",
+    "applet_name": "Средство диагностики модема",
     "modem_name": "Модем",
     "driver_version": "Версия драйвера",
     "country": "Страна",
+    "unknown": "Неизвестно",
     "sw_version": "Версия программы",
     "release_date": "Дата выпуска",
     "what_to_do": "Что можно сделать",

@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "sv",
     "product": "Diagnostiskt verktyg för modem från Tarn",
+    "applet_name": "Diagnostiskt verktyg för modem",
     "modem_name": "Modem",
     "driver_version": "Drivrutinsversion",
     "country": "Land",
+    "unknown": "Okänt",
     "sw_version": "Programversion",
     "release_date": "Utgivningsdatum",
     "what_to_do": "Det här kan du göra",
@@ -31,7 +33,7 @@ TEXTS = {
     "progress_note": "Stoppa avslutar testet efter det pågående steget.",
     "starterr_title": "Inget modem hittades",
     "starterr_head": "Verktyget hittade inget modem på den här datorn som det kan testa.",
-    "starterr_lines": ["Modemet kan vara avstängt i systeminställningarna, borttaget eller inte identifierat av Windows."],
+    "starterr_lines": ["Modemet kan vara avstängt i systeminställningarna eller borttaget, eller så känner Windows inte igen det."],
     "starterr_todo": [
         "Öppna Enhetshanteraren och leta efter modemet under Modem eller under Andra enheter.",
         "Om det är inaktiverat aktiverar du det; om det visar en varningssymbol installerar du om drivrutinen.",

@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "zh-TW",
     "product": "Tarn 數據機診斷工具",
+    "applet_name": "數據機診斷工具",
     "modem_name": "數據機",
     "driver_version": "驅動程式版本",
     "country": "國家/地區",
+    "unknown": "不明",
     "sw_version": "軟體版本",
     "release_date": "發行日期",
     "what_to_do": "您可以這樣做",
