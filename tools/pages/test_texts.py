@@ -84,6 +84,13 @@ class TextsTest(unittest.TestCase):
             with self.subTest(folder=folder):
                 self.assertEqual(tones, [r["tone"] for r in texts["res"]])
 
+    def test_texts_name_the_buttons_as_the_buttons_read(self):
+        # The progress note tells what Stop does, the all-good result points to Details.
+        for folder, texts in LANGUAGES.items():
+            with self.subTest(folder=folder):
+                self.assertIn(texts["buttons"]["stop"], texts["progress_note"])
+                self.assertIn(texts["buttons"]["details"], texts["res"][0]["todo"][1])
+
     def test_names_that_stay_as_they_are(self):
         for folder, texts in LANGUAGES.items():
             with self.subTest(folder=folder):
