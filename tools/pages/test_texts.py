@@ -30,6 +30,28 @@ PRIMARY_LANGUAGES = {
 OPTIONAL_KEYS = {"dir"}
 
 
+# Latin-script words that stay as they are in every language: the maker, the
+# trace file and its folder, and names of Windows and of the hardware.
+KEPT_WORDS = {"Tarn", "Ravlin_Trace.trc", "Tarn\\Ravlin", "Windows", "BIOS", "DMA", "FAX"}
+
+# Languages written in another script, where any other Latin word is English left over.
+OTHER_SCRIPTS = {"ar", "ja", "ko", "ru", "th", "zh-CN", "zh-TW"}
+
+
+def all_texts(texts):
+    """Every text of a language's pages (not its tag, direction or tones)."""
+    for key, value in texts.items():
+        if key in ("lang", "dir", "tone"):
+            continue
+        if isinstance(value, dict):
+            yield from all_texts(value)
+        elif isinstance(value, list):
+            for item in value:
+                yield from all_texts(item) if isinstance(item, dict) else [item]
+        else:
+            yield value
+
+
 def applet_names():
     """The applet's name by page folder, read from its string tables."""
     with open(APPLET_RC, encoding="utf-8") as rc:
@@ -90,6 +112,16 @@ class TextsTest(unittest.TestCase):
             with self.subTest(folder=folder):
                 self.assertIn(texts["buttons"]["stop"], texts["progress_note"])
                 self.assertIn(texts["buttons"]["details"], texts["res"][0]["todo"][1])
+
+    def test_no_english_left_in_other_scripts(self):
+        for folder, texts in LANGUAGES.items():
+            if texts["lang"] not in OTHER_SCRIPTS:
+                continue
+            with self.subTest(folder=folder):
+                words = set()
+                for text in all_texts(texts):
+                    words.update(w.rstrip(".") for w in re.findall(r"[A-Za-z][A-Za-z0-9_.\\]*", text))
+                self.assertEqual(set(), words - KEPT_WORDS)
 
     def test_names_that_stay_as_they_are(self):
         for folder, texts in LANGUAGES.items():
