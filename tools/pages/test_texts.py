@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks that every language's texts fit the English ones: the same keys,
-the same number of lines in every list, no empty text, and the names that
-must stay as they are (the trace file and its folder) kept in place."""
+the same number of lines in every list, no empty text, the names that must
+stay as they are (the trace file and its folder) kept in place, the applet's
+own name, the buttons named as they read, and no English left over."""
 
 import os
 import re
@@ -28,7 +29,6 @@ PRIMARY_LANGUAGES = {
 
 # Keys a language may add to the English set: the writing direction.
 OPTIONAL_KEYS = {"dir"}
-
 
 # Latin-script words that stay as they are in every language: the maker, the
 # trace file and its folder, and names of Windows and of the hardware.
