@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "de",
     "product": "Tarn Modem-Diagnose-Tool",
+    "applet_name": "Modem-Diagnose-Tool",
     "modem_name": "Modem",
     "driver_version": "Treiberversion",
     "country": "Land",
+    "unknown": "Unbekannt",
     "sw_version": "Softwareversion",
     "release_date": "Veröffentlicht",
     "what_to_do": "Was Sie tun können",

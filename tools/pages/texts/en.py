@@ -3,9 +3,13 @@
 TEXTS = {
     "lang": "en",
     "product": "Tarn Modem Diagnostic Tool",
+    # The Control Panel applet's name in this language, for the pages' title.
+    "applet_name": "Modem Diagnostic Tool",
     "modem_name": "Modem",
     "driver_version": "Driver version",
     "country": "Country",
+    # Stands in the modem's facts until the program fills them in.
+    "unknown": "Unknown",
     "sw_version": "Software version",
     "release_date": "Release date",
     "what_to_do": "What you can do",

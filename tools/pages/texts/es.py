@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "es",
     "product": "Herramienta de diagnóstico del módem de Tarn",
+    "applet_name": "Herramienta de diagnóstico del módem",
     "modem_name": "Módem",
     "driver_version": "Versión del controlador",
     "country": "País",
+    "unknown": "Desconocido",
     "sw_version": "Versión del software",
     "release_date": "Fecha de publicación",
     "what_to_do": "Qué puede hacer",
@@ -35,7 +37,7 @@ TEXTS = {
     "starterr_todo": [
         "Abra el Administrador de dispositivos y busque el módem en Módems o en Otros dispositivos.",
         "Si está deshabilitado, habilítelo; si muestra un signo de advertencia, vuelva a instalar su controlador.",
-        "Asegúrese de que el módem está habilitado en la configuración de la BIOS del equipo.",
+        "Asegúrese de que el módem esté habilitado en la configuración de la BIOS del equipo.",
     ],
     "res": [
         {"tone": "good", "title": "El módem funciona",

@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "fr",
     "product": "Outil de diagnostic de modem Tarn",
+    "applet_name": "Outil de diagnostic de modem",
     "modem_name": "Modem",
     "driver_version": "Version du pilote",
     "country": "Pays",
+    "unknown": "Inconnu",
     "sw_version": "Version du logiciel",
     "release_date": "Date de publication",
     "what_to_do": "Que faire",

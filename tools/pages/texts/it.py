@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "it",
     "product": "Strumento diagnostico per modem Tarn",
+    "applet_name": "Strumento diagnostico per modem",
     "modem_name": "Modem",
     "driver_version": "Versione del driver",
     "country": "Paese",
+    "unknown": "Sconosciuto",
     "sw_version": "Versione del software",
     "release_date": "Data di rilascio",
     "what_to_do": "Cosa è possibile fare",

@@ -3,9 +3,11 @@
 TEXTS = {
     "lang": "zh-CN",
     "product": "Tarn 调制解调器诊断工具",
+    "applet_name": "调制解调器诊断工具",
     "modem_name": "调制解调器",
     "driver_version": "驱动程序版本",
     "country": "国家/地区",
+    "unknown": "未知",
     "sw_version": "软件版本",
     "release_date": "发布日期",
     "what_to_do": "您可以这样做",
