@@ -2,11 +2,12 @@
 """Every page of every language in headless Chromium, with the style sheet
 the pages use everywhere (htm/common/style.css, the same one the system's
 browser control on Windows reads): the sheet holds no custom property, and
-at the maximised dialog's size and in an 800 x 600 window nothing is cut
-off, sticks out of the card or overlaps, and nothing scrolls sideways.
+at the maximised dialog's size, in an 800 x 600 window and in a narrow one
+nothing is cut off, sticks out of the card or overlaps, and nothing
+scrolls sideways.
 
 The start page of each language is kept as a screenshot in the artifacts,
-at both sizes, and the small ones are put together into one contact sheet
+at each size, and the small ones are put together into one contact sheet
 (contact-sheet.png, with ImageMagick's montage).
 
     python3 tests/pages/page_layout_test.py --artifacts build/artifacts/pages
@@ -32,9 +33,10 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 ARGS = None
 
 # The browser control's client area: the dialog maximised on a 1920 x 1080
-# screen (less caption and taskbar), and an 800 x 600 window (less frame,
-# caption and the vertical scroll bar a long page has there).
-SIZES = {"maximised": (1920, 1017), "small": (767, 561)}
+# screen (less caption and taskbar), an 800 x 600 window (less frame,
+# caption and the vertical scroll bar a long page has there), and a narrow
+# one, where the longest compound words have to break.
+SIZES = {"maximised": (1920, 1017), "small": (767, 561), "narrow": (340, 500)}
 
 # What the dialog fills in on the default machine, the longest of the
 # built-in machines' texts.
@@ -153,7 +155,7 @@ class PageLayoutTest(unittest.TestCase):
     def folders(self):
         return sorted(f for f in os.listdir(ARGS.htm) if re.fullmatch(r"Lang[0-9a-f]{4}", f))
 
-    def test_every_page_fits_in_both_sizes(self):
+    def test_every_page_fits_at_every_size(self):
         problems = []
         for size, (width, height) in SIZES.items():
             self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
@@ -196,7 +198,10 @@ class PageLayoutTest(unittest.TestCase):
         font = subprocess.run(["fc-match", "-f", "%{file}", "sans"], capture_output=True, text=True).stdout
         labelled = ["-font", font] if font else []
         for shot in shots:
-            labelled += ["-label", os.path.basename(shot).split("-")[0], shot]
+            folder = os.path.basename(shot).split("-")[0]
+            with open(os.path.join(ARGS.htm, folder, "start.htm"), encoding="utf-8") as f:
+                lang = re.search(r'<html lang="([^"]+)"', f.read()).group(1)
+            labelled += ["-label", f"{folder} {lang}", shot]
         subprocess.run([montage, *labelled, "-tile", "6x", "-geometry", "392x281+8+8", "-pointsize", "14",
                         os.path.join(ARGS.artifacts, "contact-sheet.png")], check=True)
 

@@ -53,7 +53,7 @@ def page(t, title, body, buttons, tone=None, icon=None):
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<title>{esc(t['product'])}</title>
+<title>{esc(t['applet_name'])}</title>
 <link rel="stylesheet" href="../common/style.css">
 </head>
 <body>
@@ -85,7 +85,7 @@ def facts(rows):
     out = ['<table class="facts">']
     for label, element_id, default in rows:
         direction = ' dir="ltr"' if element_id in LEFT_TO_RIGHT else ""
-        out.append(f'<tr><th>{esc(label)}</th><td id="{element_id}"{direction}>{html.escape(default, quote=False)}</td></tr>')
+        out.append(f'<tr><th>{esc(label)}</th><td id="{element_id}"{direction}>{esc(default)}</td></tr>')
     out.append("</table>")
     return "\n".join(out)
 
@@ -105,9 +105,9 @@ def verdict(tone, headline, lines):
 
 def modem_facts(t):
     return facts([
-        (t["modem_name"], "mdmName", "Unknown"),
-        (t["driver_version"], "mdmVersion", "Unknown"),
-        (t["country"], "mdmCountry", "Unknown"),
+        (t["modem_name"], "mdmName", t["unknown"]),
+        (t["driver_version"], "mdmVersion", t["unknown"]),
+        (t["country"], "mdmCountry", t["unknown"]),
     ])
 
 
