@@ -10,8 +10,15 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   nsis wine64 ccache
   chromium chromium-driver python3 python3-selenium qemu-user
-  fonts-noto-cjk  # the pages of Lang0804 show Chinese text
+  # The pages in every language: Chinese, Japanese and Korean (noto-cjk);
+  # Arabic, Thai, Cyrillic and the Latin letters (noto-core). The page
+  # tests' contact sheet of every language is put together with montage.
+  fonts-noto-cjk fonts-noto-core imagemagick
 )
+# The page tests check the pages' scripts with a parser from the npm
+# registry: Node.js and npm, unless the machine has them already.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -164,6 +164,10 @@ std::string BridgeRoutes::Root()
 HttpResponse BridgeRoutes::Handle(const HttpRequest& request)
 {
     HttpResponse response = Route(request);
+    // The system's browser control renders a page as an old browser would
+    // unless the page asks for its newest engine.
+    if (response.Header("Content-Type").rfind("text/html", 0) == 0)
+        response.SetHeader("X-UA-Compatible", "IE=edge");
     for (const auto& [name, value] : kDefaultHeaders) {
         if (response.Header(name).empty())
             response.headers.emplace_back(name, value);

@@ -7,6 +7,7 @@ namespace plat::ui {
 namespace {
 
 const char kScript[] = R"JS(// Page bridge: connects this page to the dialog that shows it.
+// ECMAScript 5 only: the system's browser control runs it as well.
 (function () {
   'use strict';
   if (window.top !== window || window.__dialogBridge) return;
@@ -21,18 +22,22 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
   var polling = false;  // one poll at a time
   var swapping = false; // the next page is being put in place
 
-  function request(method, path, body) {
-    var init = { method: method, credentials: 'same-origin', cache: 'no-store', headers: {} };
-    if (body !== undefined) {
-      init.headers['Content-Type'] = 'application/json';
-      init.body = JSON.stringify(body);
-    }
-    return fetch(path, init).then(function (r) {
-      return r.json().catch(function () { return {}; }).then(function (j) {
-        if (!r.ok && !j.state) throw new Error('HTTP ' + r.status);
-        return j;
-      });
-    });
+  // One exchange with the dialog. done(answer) gets the JSON answer (an
+  // error answer too when it carries the state), failed() everything else.
+  function request(method, path, body, done, failed) {
+    var xhr = new XMLHttpRequest();
+    xhr.open(method, path, true);
+    if (body !== undefined) xhr.setRequestHeader('Content-Type', 'application/json');
+    xhr.onreadystatechange = function () {
+      if (xhr.readyState !== 4) return;
+      var answer = {};
+      try { answer = JSON.parse(xhr.responseText); } catch (e) { answer = {}; }
+      if (!answer || typeof answer !== 'object') answer = {};
+      var ok = xhr.status >= 200 && xhr.status < 300;
+      if (ok || answer.state) done(answer);
+      else failed();
+    };
+    xhr.send(body === undefined ? null : JSON.stringify(body));
   }
 
   function texts() {
@@ -50,11 +55,15 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
       box = document.createElement('div');
       box.id = '__dialogBridgeNotice';
       box.style.cssText = 'position:fixed;left:0;top:0;right:0;bottom:0;z-index:2147483647;' +
-        'background:rgba(255,255,255,0.92);color:#222;font:16px sans-serif;display:flex;' +
-        'align-items:center;justify-content:center;text-align:center;padding:2em';
+        'background:#fff;background:rgba(255,255,255,0.92);color:#222;font:16px sans-serif;' +
+        'text-align:center;padding:30vh 2em 2em';
       document.body.appendChild(box);
     }
     box.textContent = text;
+  }
+
+  function each(list, action) {
+    for (var i = 0; i < list.length; i++) action(list[i]);
   }
 
   // Brings the page in line with the dialog's state; false when this page
@@ -86,9 +95,9 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
       return false;
     }
     bound = {};
-    (s.bound || []).forEach(function (id) { bound[id] = true; });
+    each(s.bound || [], function (id) { bound[id] = true; });
     var updates = s.updates || {};
-    Object.keys(updates).forEach(function (id) {
+    each(Object.keys(updates), function (id) {
       var el = document.getElementById(id);
       if (el && el.innerText !== updates[id]) el.innerText = updates[id];
     });
@@ -98,11 +107,11 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
   function poll() {
     if (stopped || polling || swapping) return;
     polling = true;
-    request('GET', '/bridge/events?since=' + version + '&wait=' + POLL_MS).then(function (s) {
+    request('GET', '/bridge/events?since=' + version + '&wait=' + POLL_MS, undefined, function (s) {
       polling = false;
       failures = 0;
       if (apply(s)) poll();
-    }).catch(function () {
+    }, function () {
       polling = false;
       if (++failures >= 3) notice('The program is not running any more. You can close this window.');
       setTimeout(poll, 1000);
@@ -121,6 +130,8 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
 
   function linkKey(n) { return n.getAttribute('rel') + ' ' + n.getAttribute('href'); }
 
+  function copy(list) { return Array.prototype.slice.call(list); }
+
   function show(html, url) {
     var next = new DOMParser().parseFromString(html, 'text/html');
     history.replaceState(null, '', url);
@@ -134,21 +145,21 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
     }
     // Links both pages have stay as they are (a style sheet taken out and
     // put back would be applied anew); scripts of the head are the bridge.
-    var kept = {}, old = Array.prototype.slice.call(document.head.childNodes);
-    old.forEach(function (n) {
+    var kept = {};
+    each(copy(document.head.childNodes), function (n) {
       if (n.nodeName === 'SCRIPT') return;
       if (n.nodeName === 'LINK') kept[linkKey(n)] = n;
       else document.head.removeChild(n);
     });
-    Array.prototype.slice.call(next.head.childNodes).forEach(function (n) {
+    each(copy(next.head.childNodes), function (n) {
       if (n.nodeName === 'SCRIPT') return;
       if (n.nodeName === 'LINK' && kept[linkKey(n)]) { delete kept[linkKey(n)]; return; }
       document.head.appendChild(document.adoptNode(n));
     });
-    Object.keys(kept).forEach(function (k) { document.head.removeChild(kept[k]); });
-    document.body.replaceWith(document.adoptNode(next.body));
+    each(Object.keys(kept), function (k) { document.head.removeChild(kept[k]); });
+    root.replaceChild(document.adoptNode(next.body), document.body);
     // Scripts of a parsed document do not run; fresh copies do.
-    Array.prototype.slice.call(document.body.querySelectorAll('script')).forEach(function (o) {
+    each(copy(document.body.getElementsByTagName('script')), function (o) {
       var n = document.createElement('script');
       for (var j = 0; j < o.attributes.length; j++) n.setAttribute(o.attributes[j].name, o.attributes[j].value);
       n.text = o.text;
@@ -160,38 +171,47 @@ const char kScript[] = R"JS(// Page bridge: connects this page to the dialog tha
   function swapTo(url) {
     swapping = true;
     bound = {};
-    fetch(url, { credentials: 'same-origin', cache: 'no-store' }).then(function (r) {
-      var type = r.headers.get('Content-Type') || '';
-      if (!r.ok || type.indexOf('text/html') !== 0) throw new Error('HTTP ' + r.status);
-      return r.text();
-    }).then(function (html) {
-      show(html, url);
-      swapping = false;
-      loaded();
-    }).catch(function () {
+    function navigate() {
       stopped = true;
       location.replace(url);
-    });
+    }
+    var xhr = new XMLHttpRequest();
+    xhr.open('GET', url, true);
+    xhr.onreadystatechange = function () {
+      if (xhr.readyState !== 4) return;
+      var type = xhr.getResponseHeader('Content-Type') || '';
+      if (xhr.status !== 200 || type.indexOf('text/html') !== 0) return navigate();
+      try {
+        show(xhr.responseText, url);
+      } catch (e) {
+        return navigate();
+      }
+      swapping = false;
+      loaded();
+    };
+    xhr.send(null);
   }
 
-  document.addEventListener('click', function (e) {
+  function onClick(e) {
     for (var el = e.target; el && el.nodeType === 1; el = el.parentNode) {
       if (el.id && bound[el.id]) {
         e.preventDefault();
-        request('POST', '/bridge/click', { id: el.id, doc: doc, texts: texts() }).then(function (r) {
+        request('POST', '/bridge/click', { id: el.id, doc: doc, texts: texts() }, function (r) {
           if (r.state) apply(r.state);
-        }).catch(function () {});
+        }, function () {});
         return;
       }
     }
-  }, true);
+  }
+  document.addEventListener('click', onClick, true);
 
   function loaded() {
-    request('POST', '/bridge/loaded', { url: location.pathname, texts: texts() }).then(function (r) {
+    function retry() { setTimeout(loaded, 1000); }
+    request('POST', '/bridge/loaded', { url: location.pathname, texts: texts() }, function (r) {
       if (r.accepted) doc = r.doc;
-      if (!r.state) throw new Error('no state');
+      if (!r.state) return retry();
       if (apply(r.state)) poll();
-    }).catch(function () { setTimeout(loaded, 1000); });
+    }, retry);
   }
 
   if (document.readyState === 'complete') loaded();

@@ -241,12 +241,21 @@ TEST_F(BridgeSecurityTest, ServesTheFolderAndNothingElse)
     EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff");
     EXPECT_EQ(page->get_header_value_count("Cache-Control"), 1u);
     EXPECT_EQ(page->get_header_value("Cache-Control"), "no-store") << "a page is always fetched anew";
+    EXPECT_EQ(page->get_header_value("X-UA-Compatible"), "IE=edge") << "the browser control's newest engine";
+    for (const char* path : {"/bridge/state", "/bridge/events?since=0&wait=0"}) {
+        auto answer = Send("GET", path, Authorised());
+        ASSERT_TRUE(answer) << path;
+        EXPECT_EQ(answer->get_header_value("Cache-Control"), "no-store") << path << ": a poll is never answered from a cache";
+        EXPECT_EQ(answer->get_header_value_count("X-UA-Compatible"), 0u) << path;
+    }
     auto style = Send("GET", "/common/style.css", Authorised());
     ASSERT_TRUE(style);
     EXPECT_EQ(style->get_header_value_count("Cache-Control"), 1u);
     EXPECT_EQ(style->get_header_value("Cache-Control"), "private, max-age=300");
+    EXPECT_EQ(style->get_header_value_count("X-UA-Compatible"), 0u);
     auto missing = Send("GET", "/Lang0409/missing.htm", Authorised());
     EXPECT_NE(missing->body.find(plat::ui::BridgeScript()), std::string::npos);
+    EXPECT_EQ(missing->get_header_value("X-UA-Compatible"), "IE=edge");
 
     m_server.SetIcon("ICONBYTES");
     auto icon = Send("GET", "/favicon.ico", Authorised());

@@ -1,21 +1,41 @@
 #!/usr/bin/env python3
 """Writes the program's pages (htm/Lang*/*.htm) from one layout and the
-texts of each language, so that every page and language shares one look.
+texts of each language, and their style sheet (htm/common/style.css) from
+style.css beside this file, so that every page and language shares one look.
 
-Run it after changing a text or the layout: python3 tools/pages/make-pages.py
+Run it after changing a text, the layout or the style sheet:
+    python3 tools/pages/make-pages.py
 The element ids and page names are the ones the dialog works with."""
 
 import html
 import os
+import re
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HTM = os.path.join(HERE, "..", "..", "htm")
 
-from texts import LANGUAGES  # noqa: E402  (texts.py beside this file)
+from texts import LANGUAGES  # noqa: E402  (the texts package beside this file)
+
+# Runs of Latin letters and digits (file and folder names, abbreviations,
+# numbers) inside a right-to-left text: each is kept left to right as a
+# whole, so that "Tarn\Ravlin" or "Ravlin_Trace.trc" do not come apart.
+LATIN_RUN = re.compile(r"[A-Za-z0-9](?:[A-Za-z0-9_.\\/:\-]| (?=[A-Za-z0-9]))*[A-Za-z0-9]|[A-Za-z0-9]")
+
+# The language's writing direction, set by make(): every text of a page
+# goes through esc().
+_direction = "ltr"
 
 
 def esc(text):
-    return html.escape(text, quote=False)
+    if _direction != "rtl":
+        return html.escape(text, quote=False)
+    out, at = [], 0
+    for run in LATIN_RUN.finditer(text):
+        out.append(html.escape(text[at:run.start()], quote=False))
+        out.append(f'<span dir="ltr">{html.escape(run.group(0), quote=False)}</span>')
+        at = run.end()
+    out.append(html.escape(text[at:], quote=False))
+    return "".join(out)
 
 
 def button(element_id, label, primary=False):
@@ -24,15 +44,16 @@ def button(element_id, label, primary=False):
 
 
 def page(t, title, body, buttons, tone=None, icon=None):
+    direction = ' dir="rtl"' if t.get("dir") == "rtl" else ""
     status = ""
     if icon:
         status = f'<div class="status-icon {tone or ""}" aria-hidden="true">{icon}</div>'
     return f"""<!DOCTYPE html>
-<html lang="{t['lang']}">
+<html lang="{t['lang']}"{direction}>
 <head>
 <meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Modem Diagnostic Tool</title>
+<title>{esc(t['applet_name'])}</title>
 <link rel="stylesheet" href="../common/style.css">
 </head>
 <body>
@@ -55,10 +76,16 @@ def page(t, title, body, buttons, tone=None, icon=None):
 """
 
 
+# Values the dialog fills in that read left to right in every language: the
+# modem's own name and version, the program's version and date.
+LEFT_TO_RIGHT = {"mdmName", "mdmVersion", "swVersion", "swReleaseDate"}
+
+
 def facts(rows):
     out = ['<table class="facts">']
     for label, element_id, default in rows:
-        out.append(f'<tr><th>{esc(label)}</th><td id="{element_id}">{esc(default)}</td></tr>')
+        direction = ' dir="ltr"' if element_id in LEFT_TO_RIGHT else ""
+        out.append(f'<tr><th>{esc(label)}</th><td id="{element_id}"{direction}>{esc(default)}</td></tr>')
     out.append("</table>")
     return "\n".join(out)
 
@@ -78,9 +105,9 @@ def verdict(tone, headline, lines):
 
 def modem_facts(t):
     return facts([
-        (t["modem_name"], "mdmName", "Unknown"),
-        (t["driver_version"], "mdmVersion", "Unknown"),
-        (t["country"], "mdmCountry", "Unknown"),
+        (t["modem_name"], "mdmName", t["unknown"]),
+        (t["driver_version"], "mdmVersion", t["unknown"]),
+        (t["country"], "mdmCountry", t["unknown"]),
     ])
 
 
@@ -159,12 +186,66 @@ def build(t):
     return pages
 
 
+CUSTOM_PROPERTY = re.compile(r"^\s*(--[\w-]+)\s*:\s*([^;]+?)\s*;?\s*$")
+VAR = re.compile(r"var\(\s*(--[\w-]+)\s*(?:,\s*([^()]*))?\)")
+ROOT_BLOCK = re.compile(r":root\s*\{([^}]*)\}\s*", re.S)
+# What the system's browser control on Windows would drop: then the
+# declaration it stands in is lost there.
+NOT_IN_THE_BROWSER_CONTROL = re.compile(r"var\(|--[\w-]+\s*:|\b(?:clamp|min|max)\(|(?<![\w-])(?:row-|column-)?gap\s*:")
+
+
+def compile_style(source):
+    """The style sheet with its custom properties (those of :root) put in
+    place; a property used but not defined, or anything left that the
+    browser control cannot read, is an error."""
+    values = {}
+    root = ROOT_BLOCK.search(source)
+    if root:
+        for line in root.group(1).split(";"):
+            match = CUSTOM_PROPERTY.match(line + ";") if line.strip() else None
+            if match:
+                values[match.group(1)] = match.group(2)
+        source = source[:root.start()] + source[root.end():]
+
+    def value(match):
+        if match.group(1) in values:
+            return values[match.group(1)]
+        if match.group(2) is not None:
+            return match.group(2).strip()
+        raise SystemExit(f"style.css: {match.group(1)} is used but not defined in :root")
+
+    out = VAR.sub(value, source)
+    # Comments blanked out, their line breaks kept for the line numbers.
+    code = re.sub(r"/\*.*?\*/", lambda c: "\n" * c.group(0).count("\n"), out, flags=re.S)
+    for number, line in enumerate(code.split("\n"), 1):
+        if NOT_IN_THE_BROWSER_CONTROL.search(line):
+            raise SystemExit(f"style.css: line {number} of the written sheet cannot be read by the browser control: {line.strip()}")
+    # The source's opening comment speaks of itself; the written sheet
+    # names its source instead.
+    out = re.sub(r"^\s*/\*.*?\*/\s*", "", out, count=1, flags=re.S)
+    return ("/* The pages' look, written by tools/pages/make-pages.py from tools/pages/style.css:\n"
+            "   edit that one and run the script again. */\n" + out)
+
+
+def make(folder, t):
+    global _direction
+    _direction = t.get("dir", "ltr")
+    try:
+        return build(t)
+    finally:
+        _direction = "ltr"
+
+
 def main():
-    # The shared look (htm/common/style.css and modem.svg) is edited in place.
+    # The picture (htm/common/modem.svg) is edited in place.
+    with open(os.path.join(HERE, "style.css"), encoding="utf-8") as f:
+        style = compile_style(f.read())
+    with open(os.path.join(HTM, "common", "style.css"), "w", encoding="utf-8", newline="\n") as out:
+        out.write(style)
     for folder, t in LANGUAGES.items():
         target = os.path.join(HTM, folder)
         os.makedirs(target, exist_ok=True)
-        for name, text in build(t).items():
+        for name, text in make(folder, t).items():
             with open(os.path.join(target, name + ".htm"), "w", encoding="utf-8", newline="\n") as out:
                 out.write(text)
 
