@@ -1,8 +1,9 @@
 #include "devinst/InstallFiles.h"
 
-#include "devinst/Dirids.h"
 #include "devinst/InfFile.h"
 #include "devinst/Text.h"
+#include "devinst/WindowsFolder.h"
+#include "inf/DirIds.h"
 
 #include <cstdlib>
 
@@ -29,7 +30,7 @@ DWORD destinationOf(HINF inf, const char* key, const std::string& windows, const
         *folder = InfField(&line, 2).value_or("");
         return ERROR_SUCCESS;
     }
-    std::optional<std::string> base = DiridFolder(dirid, windows, os);
+    std::optional<std::string> base = inf::DirIdFolder(dirid, inf::DirIdPlace{windows, "", os.bits});
     if (!base)
         return ERROR_DI_BAD_PATH;
     *folder = subdir.empty() ? *base : *base + "\\" + subdir;

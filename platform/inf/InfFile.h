@@ -69,6 +69,7 @@ struct ParseSettings {
     LANGID uiLanguage = 0x0409;              // chooses the [Strings.xxxx] section
     UINT codePage = 1252;                    // of a file without a byte-order mark
     std::string windowsDirectory = "C:\\Windows";
+    int osBits = 64;  // the system's word size, for the directory identifiers
     std::string path; // Windows path of the file; its folder is %01%, "" for none
 };
 

@@ -72,6 +72,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
     if (machine) {
         settings.windowsDirectory = FromMachineAnsi(machine->WindowsDirectory());
         settings.uiLanguage = machine->Langs().userUI;
+        settings.osBits = machine->Os().bits;
     }
     settings.codePage = codepages::SystemAnsiCodePage();
 

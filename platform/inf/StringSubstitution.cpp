@@ -1,6 +1,5 @@
 #include "inf/StringSubstitution.h"
 
-#include "inf/DirIds.h"
 #include "inf/InfText.h"
 #include "inf/NoCase.h"
 
@@ -60,8 +59,7 @@ std::optional<LANGID> StringsSectionLanguage(std::string_view name)
 
 void StringTable::Build(const std::vector<InfSection>& sections, const ParseSettings& settings)
 {
-    m_windowsDirectory = settings.windowsDirectory;
-    m_infFolder = folderOf(settings.path);
+    m_place = DirIdPlace{settings.windowsDirectory, folderOf(settings.path), settings.osBits};
     LANGID exact = settings.uiLanguage;
     LANGID primary = MAKELANGID(PRIMARYLANGID(exact), SUBLANG_NEUTRAL);
     const InfSection* chosen = findSection(sections, [&](const std::string& name) {
@@ -98,7 +96,7 @@ std::optional<std::string> StringTable::Lookup(std::string_view token) const
             return std::nullopt;
         dirid = dirid * 10 + (c - '0');
     }
-    return DirIdFolder(dirid, m_windowsDirectory, m_infFolder);
+    return DirIdFolder(dirid, m_place);
 }
 
 void StringTable::Expand(std::string_view raw, std::string* out) const

@@ -18,6 +18,7 @@
 // length, as Windows 10 cuts it. Neither keeps the file from opening.
 #pragma once
 
+#include "inf/DirIds.h"
 #include "inf/InfFile.h"
 
 #include <optional>
@@ -46,8 +47,7 @@ private:
 
     std::unordered_map<std::string, std::string> m_values; // folded key -> value
     std::string m_chosen;
-    std::string m_windowsDirectory;
-    std::string m_infFolder;
+    DirIdPlace m_place;
 };
 
 // The language ID that decorates a strings section name ("Strings.0407" ->

@@ -54,6 +54,9 @@ TEST_F(Substitution, StringKeysPercentsAndUnknownTokens)
 
 TEST_F(Substitution, DirectoryIdentifiers)
 {
+    // Every identifier the machine knows, as SetupGetStringField gives it on
+    // 64-bit Windows installed in C:\Windows (the same table DestinationDirs
+    // use).
     struct {
         const char* value;
         const char* expected;
@@ -62,10 +65,26 @@ TEST_F(Substitution, DirectoryIdentifiers)
         {"%11%\\modem.sys", "C:\\Windows\\system32\\modem.sys"},
         {"%12%", "C:\\Windows\\system32\\drivers"},
         {"%17%", "C:\\Windows\\INF"},
+        {"%18%", "C:\\Windows\\help"},
+        {"%20%", "C:\\Windows\\Fonts"},
+        {"%21%", "C:\\Windows\\system32\\viewers"},
+        {"%23%", "C:\\Windows\\system32\\spool\\drivers\\color"},
         {"%01%\\x.cty", "C:\\Windows\\INF\\x.cty"},
         {"%1%", "C:\\Windows\\INF"},
         {"%24%\\boot.ini", "C:\\boot.ini"},
+        {"%25%", "C:\\Windows"},
+        {"%30%", "C:"},
+        {"%50%", "C:\\Windows\\system"},
+        {"%51%", "C:\\Windows\\system32\\spool"},
+        {"%52%", "C:\\Windows\\system32\\spool\\drivers"},
+        {"%54%", "C:"},
+        {"%55%", "C:\\Windows\\system32\\spool\\prtprocs\\x64"},
+        {"%16419%\\Tarn", "C:\\ProgramData\\Tarn"},
+        {"%16420%", "C:\\Windows"},
         {"%16422%", "C:\\Program Files"},
+        {"%16425%", "C:\\Windows\\SysWOW64"},
+        {"%16426%", "C:\\Program Files (x86)"},
+        {"%16427%", "C:\\Program Files\\Common Files"},
         {"%13%", "%13%"},
         {"%99999999999%", "%99999999999%"},
         {"%-1%", "%-1%"},
@@ -76,6 +95,14 @@ TEST_F(Substitution, DirectoryIdentifiers)
     }
     // A string of the same name wins over the directory.
     EXPECT_EQ(Expand("%10%", "[Strings]\n10=ten\n"), "ten");
+}
+
+TEST_F(Substitution, DirectoryIdentifiersFollowTheSystemsWordSize)
+{
+    UseMachine(R"({"os": {"bits": 32}})");
+    EXPECT_EQ(Expand("%16425%"), "C:\\Windows\\system32");
+    EXPECT_EQ(Expand("%16426%"), "C:\\Program Files");
+    EXPECT_EQ(Expand("%55%"), "C:\\Windows\\system32\\spool\\prtprocs\\w32x86");
 }
 
 TEST_F(Substitution, KeysAreSubstitutedBeforeTheyAreLookedUp)
