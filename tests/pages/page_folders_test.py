@@ -169,10 +169,10 @@ class PageFoldersTest(unittest.TestCase):
         self.each_page(check, set(FOLDERS) - {"Lang0409"})
 
     def test_the_pages_are_as_the_generator_writes_them(self):
-        spec = importlib.util.spec_from_file_location("make_pages", os.path.join(ROOT, "tools", "pages", "make-pages.py"))
+        loader_spec = importlib.util.spec_from_file_location("make_pages", os.path.join(ROOT, "tools", "pages", "make-pages.py"))
         sys.path.insert(0, os.path.join(ROOT, "tools", "pages"))
-        make_pages = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(make_pages)
+        make_pages = importlib.util.module_from_spec(loader_spec)
+        loader_spec.loader.exec_module(make_pages)
         stale = []
         for folder, texts in make_pages.LANGUAGES.items():
             for name, text in make_pages.make(folder, texts).items():
