@@ -12,8 +12,14 @@
   !define OUTFILE Ravlin-${VERSION}-setup.exe
 !endif
 
+; -DTARGET=amd64-unicode builds the same setup as a 64-bit program, which
+; the Wine here can run to test the hand-over.
+!ifndef TARGET
+  !define TARGET x86-unicode
+!endif
+
 Unicode true
-Target x86-unicode
+Target ${TARGET}
 ; The 64-bit installer inside is compressed already: each part is stored
 ; compressed only where that makes it smaller.
 SetCompressor lzma

@@ -12,6 +12,10 @@
 #     loaded): what is in use waits for the restart, with its registry entry;
 #     after the restart the uninstaller, run once more, removes the rest,
 #     but not the user's file nor the user's folders.
+#  6. The setup users start hands over to the installer it carries: the
+#     command line (/S, /D= with blanks) and the exit code; the uninstaller
+#     leaves the empty folder the user had made for it. It is built here
+#     as a 64-bit program; only its refusal of 32-bit Windows stays untested.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 setup=$(ls "$DIST"/Ravlin-*-setup64.exe 2>/dev/null | head -1)
@@ -32,6 +36,10 @@ listing() { (cd "$(unix_path "$1")" && find . | sort); }
 registry() { for key in "$apppaths" "$uninst"; do "$WINE" reg query "$key" 2>/dev/null | tr -d '\r'; done
              reg_value "$cpls" Quillset; }
 program_files_before=$(listing 'C:\Program Files')
+
+stub=$scratch/setup-stub.exe
+makensis -V1 -DTARGET=amd64-unicode -DSETUP64="$setup" -DOUTFILE="$stub" \
+  "$(dirname "$0")/../../installer/Setup32.nsi" || { echo "could not build the setup stub"; exit 1; }
 
 holder=$scratch/holder.exe
 x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -o "$holder" "$(dirname "$0")/holder.c" \
@@ -71,6 +79,7 @@ if [ -f "$shortcut" ]; then
 fi
 # The installed program (with its manifest) starts: it prints its page
 # address once its window and page server are up.
+: >"$scratch/program.out"
 RAVLIN_BROWSER=none timeout 60 "$WINE" "$folder\\ravlin64.exe" >"$scratch/program.out" 2>/dev/null &
 program=$!
 for _ in $(seq 150); do grep -q 'http://' "$scratch/program.out" && break; sleep 0.2; done
@@ -116,6 +125,8 @@ check_eq "setup exits with 2" "$?" 2
 # (NSIS reads it only unquoted, so only in a folder without blanks).
 "$WINE" "$chosen\\uninstall.exe" /S "_?=$chosen"
 check_eq "uninstall exits with 2" "$?" 2
+"$WINE" "$stub" /S
+check_eq "the setup users start passes the 2 on" "$?" 2
 release
 "$WINESERVER" -w
 check_eq "no file changed" "$(listing "$chosen")" "$files_before"
@@ -148,4 +159,18 @@ check "App Paths is gone" sh -c "! \"$WINE\" reg query '$apppaths' >/dev/null 2>
 check_eq "Cpls \"Quillset\" is gone" "$(reg_value "$cpls" Quillset)" ""
 check "the uninstall entry is gone" sh -c "! \"$WINE\" reg query '$uninst' >/dev/null 2>&1"
 check_eq "RunOnce is empty again" "$(reg_value "$runonce" RavlinUninstall)" ""
+
+echo "6. the setup users start: /S /D=C:\Other Place\Ravlin"
+other='C:\Other Place\Ravlin'
+mkdir -p "$drive_c/Other Place"
+# NSIS reads /D= only unquoted, so the line goes through cmd as it is.
+"$WINE" cmd /c "Z:${stub//\//\\} /S /D=$other"
+check "it exits with 0" [ $? -eq 0 ]
+"$WINESERVER" -w
+check "the installer it carries installed into that folder" [ -f "$(unix_path "$other")/ravlin64.exe" ]
+check_eq "App Paths names that folder" "$(reg_value "$apppaths" Path)" "$other"
+"$WINE" "$other\\uninstall.exe" /S
+"$WINESERVER" -w
+check "uninstalled" [ ! -e "$(unix_path "$other")" ]
+check_eq "the user's empty folder C:\Other Place stays" "$(listing 'C:\Other Place')" "."
 finish
