@@ -121,9 +121,11 @@ TEST_F(AppletResources, IsolationManifestDeclaresNothing)
     EXPECT_EQ(manifest->elements[0].nameSpace, plat::resources::kAssemblyV1);
     EXPECT_EQ(manifest->elements.size(), 1u) << "no dependency, nor anything else";
 
-    for (int id = 1; id <= 16; ++id)
-        if (id != 2)
+    for (int id = 1; id <= 16; ++id) {
+        if (id != 2) {
             EXPECT_EQ(FindResourceA(m_module, MAKEINTRESOURCEA(id), RT_MANIFEST), nullptr) << id;
+        }
+    }
 }
 
 TEST_F(AppletResources, OnlyTheEntryPointsAreExported)
