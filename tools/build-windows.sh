@@ -5,7 +5,8 @@
 #   dist/Quillset.cpl    the Control Panel applet, x86_64
 #   dist/htm/            the pages
 #   dist/ravlin-capture.exe  the support tool that captures a PC as a machine profile (not installed)
-#   dist/Ravlin-<version>-setup.exe
+#   dist/Ravlin-<version>-setup.exe    the installer users start (32-bit, refuses 32-bit Windows)
+#   dist/Ravlin-<version>-setup64.exe  the 64-bit installer inside it, which the Wine tests run
 # Build folders: build-win64 and build-win32 (or $RAVLIN_WIN64_BUILD,
 # $RAVLIN_WIN32_BUILD). Uses ccache when it is installed.
 #   bash tools/build-windows.sh            build everything, then the installer
@@ -48,7 +49,7 @@ fi
 for f in ravlin64.exe Quillset.cpl Ravlin.exe htm; do
   [ -e "dist/$f" ] || { echo "build-windows: dist/$f is missing" >&2; exit 1; }
 done
-rm -f dist/Ravlin-*-setup.exe
+rm -f dist/Ravlin-*-setup.exe dist/Ravlin-*-setup64.exe
 
 # The installer lists every page by name, so that the uninstaller removes
 # exactly the files it installed and no others.
@@ -66,12 +67,14 @@ for folder, dirs, files in sorted(os.walk(root)):
     install.append(f'SetOutPath "$INSTDIR\\{win}"')
     for f in sorted(files):
         install.append(f'File "{os.path.abspath(os.path.join(folder, f))}"')
-        uninstall.append(f'Delete "$INSTDIR\\{win}\\{f}"')
+        uninstall.append(f'Delete /REBOOTOK "$INSTDIR\\{win}\\{f}"')
 for win in reversed(folders):
     uninstall.append(f'RMDir "$INSTDIR\\{win}"')
 open(out + ".install.nsh", "w").write("\n".join(install) + "\n")
 open(out + ".uninstall.nsh", "w").write("\n".join(uninstall) + "\n")
 PY
 makensis -V2 -DVERSION="$version.0" -DBIN64="$PWD/dist" -DBIN32="$PWD/dist" -DHTMLIST="$lists/htm" \
-         -DOUTFILE="$PWD/dist/Ravlin-$version-setup.exe" installer/Ravlin.nsi
+         -DOUTFILE="$PWD/dist/Ravlin-$version-setup64.exe" installer/Ravlin.nsi
+makensis -V2 -DVERSION="$version.0" -DSETUP64="$PWD/dist/Ravlin-$version-setup64.exe" \
+         -DOUTFILE="$PWD/dist/Ravlin-$version-setup.exe" installer/Setup32.nsi
 ls -l dist

@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev libboost-dev
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   nsis wine64 ccache
+  libxml2-utils  # xmllint: the manifests are well-formed
   chromium chromium-driver python3 python3-selenium qemu-user
   # The pages in every language: Chinese, Japanese and Korean (noto-cjk);
   # Arabic, Thai, Cyrillic and the Latin letters (noto-core). The page

@@ -1,6 +1,7 @@
 #include "AppletFixture.h"
 
 #include "resources/Icons.h"
+#include "resources/Manifest.h"
 #include "resources/VersionInfo.h"
 
 #include <string>
@@ -103,11 +104,28 @@ TEST_F(AppletResources, IconVersionAndManifest)
     EXPECT_EQ(info->fileVersionLS, 0u);
     EXPECT_EQ(info->translations, std::vector<DWORD>{0x04B00409});
 
-    Block manifest = findResource(m_module, RT_MANIFEST, ISOLATIONAWARE_MANIFEST_RESOURCE_ID, 0x0409);
-    ASSERT_NE(manifest.data, nullptr);
-    std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
-    EXPECT_NE(text.find("<assembly"), std::string::npos);
-    EXPECT_EQ(text.find("<dependency"), std::string::npos);
+}
+
+// The applet's isolation manifest (id 2) declares no dependency, so the
+// applet uses what its host process uses. It says nothing else either: the
+// execution level, the supported Windows versions and DPI awareness are
+// read from the program's manifest (id 1) when a process starts, never from
+// a DLL's. And it is the only manifest among the ids Windows reserves.
+TEST_F(AppletResources, IsolationManifestDeclaresNothing)
+{
+    Block block = findResource(m_module, RT_MANIFEST, ISOLATIONAWARE_MANIFEST_RESOURCE_ID, 0x0409);
+    ASSERT_NE(block.data, nullptr);
+    auto manifest = plat::resources::ParseManifest(std::string_view(reinterpret_cast<const char*>(block.data), block.size));
+    ASSERT_TRUE(manifest) << "not well-formed";
+    EXPECT_EQ(manifest->elements[0].name, "assembly");
+    EXPECT_EQ(manifest->elements[0].nameSpace, plat::resources::kAssemblyV1);
+    EXPECT_EQ(manifest->elements.size(), 1u) << "no dependency, nor anything else";
+
+    for (int id = 1; id <= 16; ++id) {
+        if (id != 2) {
+            EXPECT_EQ(FindResourceA(m_module, MAKEINTRESOURCEA(id), RT_MANIFEST), nullptr) << id;
+        }
+    }
 }
 
 TEST_F(AppletResources, OnlyTheEntryPointsAreExported)

@@ -1,10 +1,11 @@
 // Feeds arbitrary bytes to the resource readers: the .res file parser and,
 // for every resource it finds (and for the raw bytes themselves), the
-// version, dialog, icon group, icon image and string block readers, and the
-// code-page decoders.
+// version, dialog, icon group, icon image, string block and manifest
+// readers, and the code-page decoders.
 #include "core/CodePages.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Icons.h"
+#include "resources/Manifest.h"
 #include "resources/ResFile.h"
 #include "resources/StringBlock.h"
 #include "resources/VersionInfo.h"
@@ -24,6 +25,8 @@ void readAll(const BYTE* data, DWORD size)
     plat::resources::DescribeIconImage(data, size);
     for (unsigned index = 0; index < 16; ++index)
         plat::resources::StringInBlock(data, size, index);
+    if (auto manifest = plat::resources::ParseManifest(std::string_view(reinterpret_cast<const char*>(data), size)))
+        plat::resources::ReadManifestSettings(*manifest);
 }
 
 } // namespace
