@@ -11,6 +11,7 @@ packages=(
   nsis wine64 ccache
   chromium chromium-driver python3 python3-selenium qemu-user
   fonts-noto-cjk  # the pages of Lang0804 show Chinese text
+  xvfb xdotool imagemagick x11-utils  # the Wine window test: a screen, keys, screenshots
 )
 
 missing=()
