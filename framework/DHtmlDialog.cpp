@@ -26,11 +26,11 @@ constexpr UINT WM_PAGE_FOCUS = 0x0372;
 // The main icon of a framework program (IDR_MAINFRAME).
 constexpr UINT kMainIcon = 128;
 
-} // namespace
-
 // What the window's address line says.
 const char kPagesInBrowser[] = "The pages of this window are shown in your web browser at";
 const char kNoPageYet[] = "No page has loaded yet. The pages of this window are at";
+
+} // namespace
 
 struct CDHtmlDialog::Impl {
     plat::ui::BridgeState state;

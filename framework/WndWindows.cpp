@@ -7,6 +7,7 @@
 
 #include <afx/WinApp.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -92,8 +93,12 @@ BOOL CWnd::CreateDialogWindow(LPCTSTR lpszTemplateName, HWND hWndParent)
     HWND hwnd = CreateDialogIndirectParamA(AfxGetResourceHandle(),
                                            reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()), hWndParent,
                                            &defaultDialogProc, 0);
-    if (!hwnd)
-        return FALSE;
+    if (!hwnd) {
+        // Only where no screen can be had (Wine without a display): the
+        // dialog still runs, as a message window.
+        std::fprintf(stderr, "Ravlin: the dialog's window cannot be created (error %lu)\n", GetLastError());
+        return CreateMessageWindow();
+    }
     // The framework takes the window over: its messages reach WindowProc,
     // and what the framework leaves goes on to the dialog manager.
     m_hWnd = hwnd;

@@ -35,8 +35,9 @@ public:
     BOOL CreateMessageWindow();
     // Creates the window of a dialog from its template in the resources
     // (AfxGetResourceHandle), hidden until it is shown; a module without
-    // the template gets a message-only window. On the emulated PC the
-    // window is a message window in any case.
+    // the template, or a machine without a screen (Wine without a display),
+    // gets a message-only window. On the emulated PC the window is a
+    // message window in any case.
     BOOL CreateDialogWindow(LPCTSTR lpszTemplateName, HWND hWndParent);
     virtual BOOL DestroyWindow();
 
