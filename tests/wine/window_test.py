@@ -145,8 +145,8 @@ def ended_within(process, seconds):
 
 
 def trace_ends_closed(lines):
-    texts = [re.sub(r"^\S+\s+\S+\s+", "", line) for line in lines]
-    return len(texts) >= 2 and texts[-2].endswith("Close TapiLine") and texts[-1].endswith("TapiLine closed")
+    texts = [line.rstrip() for line in lines]
+    return len(texts) >= 2 and texts[-2].endswith(": Close TapiLine") and texts[-1].endswith(": TapiLine closed")
 
 
 def with_control(session, artifacts):
@@ -164,8 +164,13 @@ def with_control(session, artifacts):
     top = [l for l in lines if l.startswith("window")]
     check("one top-level window of the dialog class, visible and maximised",
           len(top) == 1 and "#32770" in top[0] and "visible=1" in top[0] and "zoomed=1" in top[0], top)
-    classes = [l.split()[2] for l in lines if l.startswith("child")]
-    check("the browser control's windows in it (Shell Embedding), filling it", "Shell Embedding" in classes, classes)
+    children = [re.match(r"child (\d+) (.+?) visible=(\d) size=(\d+)x(\d+)", l) for l in lines]
+    children = [c.groups() for c in children if c]
+    embedding = [c for c in children if c[0] == "1" and c[1] == "Shell Embedding"]
+    window_width = int(re.search(r"size=(\d+)x", top[0]).group(1)) if top else 0
+    check("the browser control's window in it (Shell Embedding), filling its width",
+          bool(embedding) and window_width - int(embedding[0][3]) <= 16, children)
+    print("  the control's window classes: " + ", ".join(f"{c[1]} (depth {c[0]})" for c in children))
     reached = wait_for(lambda: any("page server has been reached" in l for l in session.trace()), 30)
     check("the control's request reached the page server with the token", reached)
     check("the trace says the pages are in the window's control",
@@ -175,7 +180,8 @@ def with_control(session, artifacts):
     # A second start: the first window, minimised now, comes back to the
     # front; the second process ends without a trace of its own.
     session.windows("minimize")
-    wait_for(lambda: any("iconic=1" in l for l in session.windows()), 5)
+    check("the first window is minimised before the second start",
+          wait_for(lambda: any("iconic=1" in l for l in session.windows()), 5))
     starts_before = sum("Modem Diagnostic Tool Starts" in l for l in session.trace())
     second_started = time.time()
     second = session.start()
