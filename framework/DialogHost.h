@@ -19,9 +19,9 @@ public:
     virtual ~DialogHost() = default;
 
     // Puts the browser control into the dialog's client area and sends it
-    // to `address`. False (with the reason in `failure`) when the control
-    // cannot be created or activated: the pages then go to an external
-    // browser.
+    // to `address`. False when the control cannot be created or activated
+    // (the reason in `failure`) or the machine has none (`failure` empty):
+    // the pages then go to an external browser.
     virtual bool ShowPages(const std::string& address, DWORD hostFlags, std::string& failure) = 0;
     // The control's host flags for the documents it loads from now on.
     virtual void SetHostFlags(DWORD hostFlags) = 0;

@@ -9,9 +9,10 @@ namespace {
 
 class HeadlessHost final : public DialogHost {
 public:
+    // Not a failure: the user's browser is this machine's way.
     bool ShowPages(const std::string&, DWORD, std::string& failure) override
     {
-        failure = "no browser control on this machine";
+        failure.clear();
         return false;
     }
     void SetHostFlags(DWORD) override {}
