@@ -1,6 +1,7 @@
 #include "RavlinApp.h"
 
 #include "RavlinDlg.h"
+#include "SingleInstance.h"
 
 #include <commctrl.h>
 
@@ -54,6 +55,9 @@ void StartSixtyFourBitBuild()
     PROCESS_INFORMATION process;
     std::memset(&process, 0, sizeof(process));
     if (CreateProcessA(szPath, NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        // The child's window may come to the front, as this program's would
+        // have (it is still starting: it has no window yet).
+        CSingleInstance::AllowForeground(process.dwProcessId);
         // The child runs on its own; its handles are not needed here.
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -66,6 +70,14 @@ BOOL CRavlinApp::InitInstance()
 {
     if (IsUnderWow64()) {
         StartSixtyFourBitBuild();
+        return FALSE;
+    }
+
+    // One Ravlin at a time: a second start shows the running one and ends
+    // before it opens the trace or the modem.
+    CSingleInstance instance;
+    if (!instance.IsFirst()) {
+        CSingleInstance::BringRunningToFront();
         return FALSE;
     }
 

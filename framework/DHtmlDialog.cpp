@@ -1,6 +1,7 @@
 #include <afxdhtml.h>
 
 #include "framework/DHtmlTesting.h"
+#include "framework/DialogHost.h"
 #include "framework/DialogResources.h"
 #include "framework/bridge/BridgeServer.h"
 #include "framework/bridge/BridgeState.h"
@@ -10,6 +11,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 
 namespace {
@@ -17,20 +19,35 @@ namespace {
 // Private framework message: page events are waiting (the range below
 // WM_USER that the framework keeps for itself).
 constexpr UINT WM_PAGE_EVENTS = 0x0371;
+// Private framework message: the dialog has been activated; the keyboard
+// goes to its pages once the dialog manager has done its part.
+constexpr UINT WM_PAGE_FOCUS = 0x0372;
 
 // The main icon of a framework program (IDR_MAINFRAME).
 constexpr UINT kMainIcon = 128;
+
+// What the window's address line says.
+const char kPagesInBrowser[] = "The pages of this window are shown in your web browser at";
+const char kNoPageYet[] = "No page has loaded yet. The pages of this window are at";
 
 } // namespace
 
 struct CDHtmlDialog::Impl {
     plat::ui::BridgeState state;
     plat::ui::BridgeServer server{state};
+    std::unique_ptr<plat::ui::DialogHost> host;
     std::string rootWindows; // the served folder as the program names it
     bool serving = false;
-    bool browserShown = false;
+    bool pagesShown = false;
     bool shutDown = false;
+    // An external browser shows the pages: when it goes away, so does the
+    // dialog (the page-gone rule).
+    bool external = false;
     std::chrono::milliseconds closeGrace{5000};
+    std::chrono::steady_clock::time_point started;
+    std::chrono::milliseconds firstPageWait{60000};
+    bool lateNoted = false;
+    bool reachedNoted = false;
 
     std::mutex addressMutex;
     std::condition_variable addressKnown;
@@ -41,8 +58,19 @@ struct CDHtmlDialog::Impl {
         if (shutDown)
             return;
         shutDown = true;
+        host.reset(); // the control leaves the window before the window goes
         state.End(result); // waiting pages learn that the dialog has ended
         server.Stop();
+    }
+
+    // The link of the address line: the browser opens again, and from then
+    // on it is the external browser whose going ends the dialog.
+    std::function<void()> OpenAgain()
+    {
+        return [this] {
+            external = true;
+            plat::ui::OpenBrowser(address);
+        };
     }
 };
 
@@ -83,6 +111,8 @@ BOOL CDHtmlDialog::OnInitDialog()
         return TRUE;
     }
     impl.serving = true;
+    impl.started = std::chrono::steady_clock::now();
+    impl.host = plat::ui::DialogHost::Create(m_hWnd);
     SetHostFlags(m_dwHostFlags);
     HWND hwnd = m_hWnd;
     impl.state.SetNotifier([hwnd] { ::PostMessage(hwnd, WM_PAGE_EVENTS, 0, 0); });
@@ -116,6 +146,12 @@ void CDHtmlDialog::SetHostFlags(DWORD dwFlags)
 {
     m_dwHostFlags = dwFlags;
     m_pImpl->state.SetScrolling(!(dwFlags & DOCHOSTUIFLAG_SCROLL_NO));
+    if (m_pImpl->host)
+        m_pImpl->host->SetHostFlags(dwFlags);
+}
+
+void CDHtmlDialog::OnPageHostNote(LPCTSTR)
+{
 }
 
 void CDHtmlDialog::OnDocumentComplete(LPDISPATCH, LPCTSTR)
@@ -144,7 +180,25 @@ BOOL CDHtmlDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         *pResult = 0;
         return TRUE;
     }
+    plat::ui::DialogHost* host = m_pImpl->host.get();
+    if (message == WM_PAGE_FOCUS) {
+        if (host)
+            host->Focus();
+        *pResult = 0;
+        return TRUE;
+    }
+    if (message == WM_SIZE && host)
+        host->Resize(); // and on to the default handling
+    if (message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE && host)
+        PostMessage(WM_PAGE_FOCUS);
     return CDialog::OnWndMsg(message, wParam, lParam, pResult);
+}
+
+BOOL CDHtmlDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (m_pImpl->host && m_pImpl->host->TranslateKey(pMsg))
+        return TRUE;
+    return CDialog::PreTranslateMessage(pMsg);
 }
 
 void CDHtmlDialog::ProcessPageEvents()
@@ -199,26 +253,63 @@ void CDHtmlDialog::ProcessPageEvents()
 
 INT_PTR CDHtmlDialog::RunModalLoop()
 {
-    // The window appears once it is initialised: the browser opens at the
+    // The window has been initialised: its pages are shown from the
     // dialog's address, which now leads to the page it navigated to.
     Impl& impl = *m_pImpl;
-    if (!impl.browserShown && impl.serving) {
-        impl.browserShown = true;
+    if (!impl.pagesShown && impl.serving) {
+        impl.pagesShown = true;
         {
             std::lock_guard<std::mutex> lock(impl.addressMutex);
             impl.address = impl.server.Address();
         }
         impl.addressKnown.notify_all();
-        plat::ui::OpenBrowser(impl.address);
+        ShowPages();
     }
     return CDialog::RunModalLoop();
 }
 
+void CDHtmlDialog::ShowPages()
+{
+    // The window's own browser control, unless RAVLIN_BROWSER names a
+    // browser or the control cannot be had; then an external browser, and
+    // the window says where the pages are.
+    Impl& impl = *m_pImpl;
+    std::string named = plat::ui::NamedBrowser();
+    std::string failure;
+    if (named.empty() && impl.host->ShowPages(impl.address, m_dwHostFlags, failure)) {
+        plat::ui::PrintAddress(impl.address);
+        OnPageHostNote("Pages shown in the window's browser control");
+        return;
+    }
+    if (!named.empty())
+        OnPageHostNote(("Pages shown by RAVLIN_BROWSER: " + named).c_str());
+    else if (!failure.empty())
+        OnPageHostNote(("ERROR: no browser control (" + failure + "): pages shown by the system's browser").c_str());
+    impl.external = true;
+    impl.host->ShowAddressLine(kPagesInBrowser, impl.address, impl.OpenAgain());
+    plat::ui::OpenBrowser(impl.address);
+}
+
 void CDHtmlDialog::OnModalIdle()
 {
-    // The browser tab keeps a request open (or repeats one every few
-    // seconds); when none has come for the grace period, the window is gone.
-    if (m_pImpl->state.PageGone(std::chrono::steady_clock::now(), m_pImpl->closeGrace))
+    Impl& impl = *m_pImpl;
+    if (!impl.pagesShown)
+        return;
+    if (!impl.reachedNoted && impl.state.Reached()) {
+        impl.reachedNoted = true;
+        OnPageHostNote("The page server has been reached with the token");
+    }
+    // A window that waits for its first page says so instead of waiting
+    // silently.
+    auto now = std::chrono::steady_clock::now();
+    if (!impl.lateNoted && now - impl.started >= impl.firstPageWait && !impl.state.HasDocument()) {
+        impl.lateNoted = true;
+        OnPageHostNote("No page has loaded yet");
+        impl.host->ShowAddressLine(kNoPageYet, impl.address, impl.OpenAgain());
+    }
+    // An external browser's tab keeps a request open (or repeats one every
+    // few seconds); when none has come for the grace period, it is gone.
+    if (impl.external && impl.state.PageGone(now, impl.closeGrace))
         SendMessage(WM_CLOSE);
 }
 
@@ -252,6 +343,11 @@ std::string DHtmlDialogAccess::WaitForAddress(CDHtmlDialog& dialog, std::chrono:
 void DHtmlDialogAccess::SetCloseGrace(CDHtmlDialog& dialog, std::chrono::milliseconds grace)
 {
     dialog.m_pImpl->closeGrace = grace;
+}
+
+void DHtmlDialogAccess::SetFirstPageWait(CDHtmlDialog& dialog, std::chrono::milliseconds wait)
+{
+    dialog.m_pImpl->firstPageWait = wait;
 }
 
 } // namespace plat::ui

@@ -16,6 +16,9 @@ struct DHtmlDialogAccess {
     // How long the dialog waits after the last page request before it takes
     // the window as closed (default 5 s).
     static void SetCloseGrace(CDHtmlDialog& dialog, std::chrono::milliseconds grace);
+    // How long the dialog waits for its first page before its window says
+    // that none has loaded (default 60 s).
+    static void SetFirstPageWait(CDHtmlDialog& dialog, std::chrono::milliseconds wait);
 };
 
 } // namespace plat::ui

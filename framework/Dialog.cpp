@@ -26,7 +26,7 @@ CDialog::CDialog(LPCTSTR lpszTemplateName, CWnd* pParentWnd)
 
 INT_PTR CDialog::DoModal()
 {
-    if (!CreateMessageWindow())
+    if (!CreateDialogWindow(m_lpszTemplateName, m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : NULL))
         return -1;
     m_bModalEnded = FALSE;
     m_nModalResult = -1;
@@ -57,6 +57,8 @@ INT_PTR CDialog::RunModalLoop()
             ::PostQuitMessage(static_cast<int>(msg.wParam)); // leave it for the outer loop
             return -1;
         }
+        if (PreTranslateMessage(&msg))
+            continue;
         CWinThread* thread = AfxGetThread();
         if (thread && thread->PreTranslateMessage(&msg))
             continue;

@@ -73,18 +73,26 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         HICON& slot = wParam == ICON_BIG ? m_hIconBig : m_hIconSmall;
         HICON previous = slot;
         slot = reinterpret_cast<HICON>(lParam);
+        CallDefaultProc(message, wParam, lParam); // the caption and the taskbar show it
         return reinterpret_cast<LRESULT>(previous);
     }
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE)
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
             PostMessage(WM_CLOSE);
-        return 0;
+            return 0;
+        }
+        return CallDefaultProc(message, wParam, lParam); // minimise, maximise, move...
     case WM_CLOSE:
         DestroyWindow();
         return 0;
     default:
-        return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return CallDefaultProc(message, wParam, lParam);
     }
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
 }
 
 void CWnd::OnSysCommand(UINT nID, LPARAM lParam)

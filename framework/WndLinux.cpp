@@ -18,6 +18,16 @@ BOOL CWnd::CreateMessageWindow()
     return m_hWnd != NULL;
 }
 
+BOOL CWnd::CreateDialogWindow(LPCTSTR, HWND)
+{
+    return CreateMessageWindow();
+}
+
+LRESULT CWnd::CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
 BOOL CWnd::DestroyWindow()
 {
     if (!m_hWnd)

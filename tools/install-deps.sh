@@ -15,6 +15,7 @@ packages=(
   # Arabic, Thai, Cyrillic and the Latin letters (noto-core). The page
   # tests' contact sheet of every language is put together with montage.
   fonts-noto-cjk fonts-noto-core imagemagick
+  xvfb xdotool x11-utils  # the Wine window test: a screen, keys, window lists
 )
 # The page tests check the pages' scripts with a parser from the npm
 # registry: Node.js and npm, unless the machine has them already.

@@ -105,6 +105,11 @@ void CRavlinDlg::DoDataExchange(CDataExchange* pDX)
     DDX_DHtml_ElementInnerText(pDX, _T("swReleaseDate"), m_strReleaseDate);
 }
 
+void CRavlinDlg::OnPageHostNote(LPCTSTR szNote)
+{
+    TraceWrite(20, "%s", szNote);
+}
+
 BOOL CRavlinDlg::OnInitDialog()
 {
     CDHtmlDialog::OnInitDialog();

@@ -36,6 +36,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The framework's notes on how the pages are shown go to the trace.
+    void OnPageHostNote(LPCTSTR szNote) override;
     // Asked by the modal loop before each message and after each short idle
     // wait; on the progress page it also shows the engine's stage.
     BOOL ContinueModal() override;

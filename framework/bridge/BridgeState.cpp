@@ -55,6 +55,7 @@ void BridgeState::BeginContact()
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_activeContacts;
     m_contacted = true;
+    m_reached = true;
     m_lastContact = Clock::now();
 }
 
@@ -72,6 +73,18 @@ bool BridgeState::PageGone(Clock::time_point now, Clock::duration grace)
         return false;
     m_contacted = false;
     return true;
+}
+
+bool BridgeState::Reached()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reached;
+}
+
+bool BridgeState::HasDocument()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_doc != 0;
 }
 
 void BridgeState::SetNotifier(std::function<void()> notify)

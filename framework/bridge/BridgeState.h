@@ -95,6 +95,10 @@ public:
     // after a new contact. (A browser that is slow to show the first page
     // is not taken for a closed one.)
     bool PageGone(Clock::time_point now, Clock::duration grace);
+    // True once a request with the token has reached the server.
+    bool Reached();
+    // True once a document has loaded.
+    bool HasDocument();
 
 private:
     nlohmann::json SnapshotLocked() const;
@@ -127,6 +131,7 @@ private:
     // Contact with pages.
     int m_activeContacts = 0;
     bool m_contacted = false;
+    bool m_reached = false;
     Clock::time_point m_lastContact;
 };
 

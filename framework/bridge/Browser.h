@@ -1,4 +1,6 @@
-// Showing the dialog to the user: its address opens in the user's browser.
+// Showing the dialog's pages in an external browser: the user's browser
+// on Linux; on Windows only when RAVLIN_BROWSER names one or the window's
+// browser control cannot be created (DHtmlDialog.cpp decides).
 //
 // The address is always printed on one line to standard output,
 //     Ravlin: open http://127.0.0.1:PORT/?token=...
@@ -12,10 +14,25 @@
 //     the program registered for http addresses.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 namespace plat::ui {
 
+// Prints the address line only.
+void PrintAddress(const std::string& address);
+// Prints the address line and starts the browser.
 void OpenBrowser(const std::string& address);
+
+// The browser command RAVLIN_BROWSER names ("none" included); "" when it is
+// unset or blank, and the system's way applies.
+inline std::string NamedBrowser()
+{
+    const char* setting = std::getenv("RAVLIN_BROWSER");
+    std::string command = setting ? setting : "";
+    command.erase(0, command.find_first_not_of(' '));
+    command.erase(command.find_last_not_of(' ') + 1);
+    return command;
+}
 
 } // namespace plat::ui

@@ -33,10 +33,15 @@ std::vector<std::string> browserCommand()
 
 } // namespace
 
-void OpenBrowser(const std::string& address)
+void PrintAddress(const std::string& address)
 {
     std::printf("Ravlin: open %s\n", address.c_str());
     std::fflush(stdout);
+}
+
+void OpenBrowser(const std::string& address)
+{
+    PrintAddress(address);
     std::vector<std::string> command = browserCommand();
     if (command.empty() || command[0] == "none" || !hasDisplay())
         return;

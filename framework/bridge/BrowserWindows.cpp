@@ -49,7 +49,7 @@ std::string quoted(const std::string& text)
 
 } // namespace
 
-void OpenBrowser(const std::string& address)
+void PrintAddress(const std::string& address)
 {
     // The line ends as on Linux, whatever mode standard output is in.
     std::fflush(stdout);
@@ -58,10 +58,12 @@ void OpenBrowser(const std::string& address)
     std::fflush(stdout);
     if (previous != -1)
         _setmode(_fileno(stdout), previous);
-    const char* setting = std::getenv("RAVLIN_BROWSER");
-    std::string command = setting ? setting : "";
-    while (!command.empty() && command.back() == ' ')
-        command.pop_back();
+}
+
+void OpenBrowser(const std::string& address)
+{
+    PrintAddress(address);
+    std::string command = NamedBrowser();
     if (command == "none")
         return;
     if (!command.empty()) {

@@ -1,11 +1,13 @@
 // CDHtmlDialog: a modal dialog whose client area is a web browser showing
-// HTML pages. On the emulated PC the browser is the user's own: the dialog
-// serves its pages from 127.0.0.1 and the browser shows them (see
-// docs/bridge.md for how a page and the dialog talk). The dialog navigates
-// to page files, binds click events by element id (DHTML event map),
-// exchanges element inner texts (DDX_DHtml_ElementInnerText), and calls
-// OnDocumentComplete after each page has loaded; closing the browser tab
-// closes the dialog.
+// HTML pages. The dialog serves its pages from 127.0.0.1 (see
+// docs/bridge.md for how a page and the dialog talk); on Windows the
+// system's browser control in the dialog's window shows them, on the
+// emulated PC (or when RAVLIN_BROWSER names a browser, or the control cannot
+// be created) the user's own browser does, and the window says where.
+// The dialog navigates to page files, binds click events by element id
+// (DHTML event map), exchanges element inner texts
+// (DDX_DHtml_ElementInnerText), and calls OnDocumentComplete after each
+// page has loaded. Closing an external browser's tab closes the dialog.
 #pragma once
 
 #include <afxwin.h>
@@ -85,14 +87,20 @@ public:
     // file: URL. Asynchronous: OnDocumentComplete follows once it has loaded.
     void Navigate(LPCTSTR lpszURL, DWORD dwFlags = 0, LPCTSTR lpszTargetFrameName = NULL,
                   LPCTSTR lpszHeaders = NULL, LPVOID lpvPostData = NULL, DWORD dwPostDataLen = 0);
-    // DOCHOSTUIFLAG_SCROLL_NO keeps the pages from scrolling; other flags
-    // concern a browser control's frame and have no effect here.
+    // The browser control's host flags for the documents it loads from now
+    // on; DOCHOSTUIFLAG_SCROLL_NO also keeps an external browser's pages
+    // from scrolling.
     void SetHostFlags(DWORD dwFlags);
     void GetCurrentUrl(CString& szUrl) const { szUrl = m_strCurrentUrl; }
 
     // Called on the dialog's thread after a page has loaded in the top-level
     // frame, once its click events are bound; the base runs UpdateData(FALSE).
     virtual void OnDocumentComplete(LPDISPATCH pDisp, LPCTSTR szUrl);
+
+    // How the pages are shown: in the window's control or an external
+    // browser (and why), the first request that reached the page server,
+    // no page loaded in time. The base ignores these notes.
+    virtual void OnPageHostNote(LPCTSTR szNote);
 
     // Inner text of an element of the current page: FALSE (text unchanged)
     // when the page lacks the element.
@@ -108,6 +116,7 @@ public:
 protected:
     virtual const DHtmlEventMapEntry* GetDHtmlEventMap();
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     INT_PTR RunModalLoop() override;
     void OnModalIdle() override;
     BOOL DestroyWindow() override;
@@ -116,6 +125,7 @@ private:
     friend struct plat::ui::DHtmlDialogAccess;
     struct Impl;
     void ProcessPageEvents();
+    void ShowPages();
     std::unique_ptr<Impl> m_pImpl;
 };
 

@@ -127,11 +127,15 @@ TEST(BridgeState, PageGoneAfterTheGracePeriodOnce)
     BridgeState state;
     auto now = BridgeState::Clock::now();
     EXPECT_FALSE(state.PageGone(now + 1h, 1s)) << "no page has been in contact yet";
+    EXPECT_FALSE(state.Reached());
     state.BeginContact();
     state.EndContact();
+    EXPECT_TRUE(state.Reached());
     EXPECT_FALSE(state.PageGone(BridgeState::Clock::now() + 1h, 1s)) << "no document has loaded yet";
+    EXPECT_FALSE(state.HasDocument());
     state.Navigate("/a.htm");
     state.AcceptDocument("/a.htm", {});
+    EXPECT_TRUE(state.HasDocument());
     state.BeginContact();
     EXPECT_FALSE(state.PageGone(BridgeState::Clock::now() + 1h, 1s)) << "a request is in progress";
     state.EndContact();

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <future>
@@ -46,9 +47,12 @@ public:
         CDHtmlDialog::OnDocumentComplete(pDisp, szUrl);
     }
 
+    void OnPageHostNote(LPCTSTR szNote) override { m_notes.push_back(szNote); }
+
     CString m_strModemName = "Modem X";
     CString m_strCountry = "Generic";
     std::vector<CString> m_documents;
+    std::vector<std::string> m_notes; // read once the dialog has ended
     std::atomic<int> m_oks{0};
     std::atomic<DWORD> m_handlerThread{0};
 
@@ -280,6 +284,32 @@ TEST_F(DHtmlDialogTest, TheDialogEndsWhenThePageHasGone)
     EXPECT_FALSE(state["ended"]);
     EXPECT_EQ(m_result.wait_for(0ms), std::future_status::timeout);
     EXPECT_EQ(Result(), IDCANCEL) << "then nothing: the tab was closed";
+}
+
+TEST_F(DHtmlDialogTest, TheDialogNotesHowItsPagesAreShownAndAFirstPageThatIsLate)
+{
+    plat::ui::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 200ms);
+    Open(300ms);
+    std::this_thread::sleep_for(700ms);
+    EXPECT_EQ(m_result.wait_for(0ms), std::future_status::timeout)
+        << "a late first page is said, and the dialog still waits for it";
+    std::thread closer([this] { ::PostMessage(m_dlg.m_hWnd, WM_CLOSE, 0, 0); });
+    closer.join();
+    EXPECT_EQ(Result(), IDCANCEL) << "closing the window is Cancel";
+    EXPECT_EQ(m_dlg.m_notes, (std::vector<std::string>{"Pages shown by RAVLIN_BROWSER: none",
+                                                       "The page server has been reached with the token",
+                                                       "No page has loaded yet"}));
+}
+
+TEST_F(DHtmlDialogTest, APageThatLoadsInTimeIsNotLate)
+{
+    plat::ui::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 300ms);
+    Open();
+    m_page->Post("/bridge/loaded", {{"url", "/Lang0409/start.htm"}, {"texts", kStartTexts}});
+    std::this_thread::sleep_for(500ms);
+    m_page->Post("/bridge/click", {{"id", "ButtonCancel"}});
+    EXPECT_EQ(Result(), IDCANCEL);
+    EXPECT_EQ(std::count(m_dlg.m_notes.begin(), m_dlg.m_notes.end(), "No page has loaded yet"), 0);
 }
 
 TEST_F(DHtmlDialogTest, WaitingPagesLearnThatTheDialogEnded)

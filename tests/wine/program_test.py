@@ -2,7 +2,9 @@
 """ravlin64.exe under Wine on the default machine profile, in a fresh prefix
 (tools/wine/make-prefix.sh: the profile's registry and drive_c, COM3 on the
 modem emulator's pty), its pages in headless Chromium through the page
-bridge, one click on "Start test" through to a verdict page.
+bridge (RAVLIN_BROWSER=none, and the window's browser control unavailable:
+ieframe and shdocvw are off), one click on "Start test" through to a verdict page, and
+Cancel there ends the program with the line closed last in the trace.
 
     python3 tests/wine/program_test.py [--dist dist] [--machine default]
 
@@ -65,7 +67,7 @@ def main():
     scratch = tempfile.mkdtemp(prefix="ravlin-wine-program-")
     prefix = os.path.join(scratch, "prefix")
     env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=os.environ.get("WINEDEBUG", "-all"),
-               WINEDLLOVERRIDES="mscoree,mshtml=", RAVLIN_BROWSER="none")
+               WINEDLLOVERRIDES="mscoree,mshtml,ieframe,shdocvw=", RAVLIN_BROWSER="none")
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
     make_prefix = os.path.join(ROOT, "tools", "wine", "make-prefix.sh")
@@ -135,6 +137,10 @@ def main():
             print(f"trace: {len(lines)} lines")
             for trace_line in lines:
                 print("  " + trace_line)
+            if not any("Pages shown by RAVLIN_BROWSER: none" in line for line in lines):
+                failures.append("the trace does not say that RAVLIN_BROWSER shows the pages")
+            if len(lines) < 2 or not lines[-2].endswith("Close TapiLine") or not lines[-1].endswith("TapiLine closed"):
+                failures.append("the trace does not end \"Close TapiLine\", \"TapiLine closed\"")
     except Exception as error:  # reported as a failure with what was seen so far
         failures.append(f"{type(error).__name__}: {error}")
     finally:

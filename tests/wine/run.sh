@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 status=0
-for test in images_test.sh installer_test.sh applet_test.sh program_test.py unit_suites_test.sh; do
+for test in images_test.sh installer_test.sh applet_test.sh program_test.py window_test.py unit_suites_test.sh; do
   echo "-- $test"
   started=$(date +%s)
   case $test in

@@ -1,7 +1,9 @@
-// CWnd: a window. On the emulated PC a window has no screen of its own: it
-// is a handle whose messages land in the queue of the thread that created
-// it and reach WindowProc through that thread's message loop. The handle
-// can be given to other threads, which PostMessage to it.
+// CWnd: a window. On Windows a dialog's window is a real top-level window
+// made from its dialog template (WndWindows.cpp). On the emulated PC a
+// window has no screen of its own: it is a handle whose messages land in
+// the queue of the thread that created it and reach WindowProc through that
+// thread's message loop (WndLinux.cpp). The handle can be given to other
+// threads, which PostMessage to it.
 #pragma once
 
 #include "afx/MessageMap.h"
@@ -31,7 +33,17 @@ public:
     // Creates the window handle, owned by the calling thread. The window
     // only receives messages.
     BOOL CreateMessageWindow();
+    // Creates the window of a dialog from its template in the resources
+    // (AfxGetResourceHandle), hidden until it is shown; a module without
+    // the template, or a machine without a screen (Wine without a display),
+    // gets a message-only window. On the emulated PC the window is a
+    // message window in any case.
+    BOOL CreateDialogWindow(LPCTSTR lpszTemplateName, HWND hWndParent);
     virtual BOOL DestroyWindow();
+
+    // Sees each message of the modal loop before it is dispatched; TRUE
+    // when the message has been handled (keyboard shortcuts and the like).
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
@@ -62,6 +74,11 @@ public:
 
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window's own default handling: the procedure the window had
+    // before the framework took it over, or DefWindowProcA.
+    LRESULT CallDefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_pfnSuper = NULL;
 
     HICON m_hIconBig = NULL;
     HICON m_hIconSmall = NULL;

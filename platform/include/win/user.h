@@ -12,6 +12,8 @@
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_DESTROY 0x0002
+#define WM_SIZE 0x0005
+#define WM_ACTIVATE 0x0006
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_PAINT 0x000F
@@ -24,6 +26,9 @@
 #define WM_MOUSEMOVE 0x0200
 #define WM_USER 0x0400
 #define WM_APP 0x8000
+
+// WM_ACTIVATE
+#define WA_INACTIVE 0
 
 // WM_SETICON
 #define ICON_SMALL 0
