@@ -246,8 +246,7 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
     }
     // The user's local application data is writable, as on Windows: it lies
     // outside the profile, which the emulated PC never writes.
-    m_localAppDataHost = LocalAppDataHostFolder();
-    m_folders.push_back(FolderMapping{upperWindowsFolder(LocalAppData()), LocalAppData(), m_localAppDataHost});
+    m_folders.push_back(FolderMapping{upperWindowsFolder(LocalAppData()), LocalAppData(), LocalAppDataHostFolder()});
     m_folders.push_back(FolderMapping{"C:", "C:", DriveC()});
     m_folders.push_back(FolderMapping{"Z:", "Z:", "/"});
     std::stable_sort(m_folders.begin(), m_folders.end(),

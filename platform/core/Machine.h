@@ -70,9 +70,10 @@ public:
     const std::string& UserProfile() const { return m_userProfile; }
     bool UserIsAdministrator() const { return m_administrator; }
     // The user's local application data folder as Windows names it
-    // (<profile>\AppData\Local), and the writable host folder behind it.
+    // (<profile>\AppData\Local). Unless the profile maps it in `folders`,
+    // it is a writable host folder: RAVLIN_LOCALAPPDATA, or one in the host
+    // user's state folder.
     std::string LocalAppData() const { return m_userProfile + "\\AppData\\Local"; }
-    const std::string& LocalAppDataHost() const { return m_localAppDataHost; }
     // Mapped Windows folders, longest first.
     struct FolderMapping {
         std::string windowsUpper; // upper-cased, backslashes, no trailing '\'
@@ -104,7 +105,6 @@ private:
     std::string m_userSid = "S-1-5-21-1000-1000-1000-1001";
     std::string m_userProfile = "C:\\Users\\User";
     bool m_administrator = false;
-    std::string m_localAppDataHost;
     std::vector<FolderMapping> m_folders;
 };
 

@@ -3,12 +3,14 @@
 // roaming one (<profile>\AppData\Roaming) lies on the profile's drive.
 #include "core/LastError.h"
 #include "core/Machine.h"
+#include "core/Paths.h"
 
 #include <shlobj.h>
 #include <win/errors.h>
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -27,8 +29,10 @@ extern "C" HRESULT WINAPI SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD dwFlag
     case CSIDL_LOCAL_APPDATA: {
         folder = machine->LocalAppData();
         // Every user profile has the folder, made when the user first logs on.
-        std::error_code ignored;
-        std::filesystem::create_directories(machine->LocalAppDataHost(), ignored);
+        if (std::optional<std::string> host = paths::ToHost(folder.c_str())) {
+            std::error_code ignored;
+            std::filesystem::create_directories(*host, ignored);
+        }
         break;
     }
     case CSIDL_APPDATA: folder = machine->UserProfile() + "\\AppData\\Roaming"; break;
