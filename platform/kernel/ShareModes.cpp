@@ -17,16 +17,18 @@ struct OpenEntry {
 
 using FileKey = std::pair<dev_t, ino_t>;
 
+// Never destroyed: files still open at process exit (in other objects with
+// static storage) leave the table after it would have gone.
 std::mutex& tableMutex()
 {
-    static std::mutex m;
-    return m;
+    static std::mutex* m = new std::mutex;
+    return *m;
 }
 
 std::map<FileKey, std::vector<OpenEntry>>& table()
 {
-    static std::map<FileKey, std::vector<OpenEntry>> opens;
-    return opens;
+    static auto* opens = new std::map<FileKey, std::vector<OpenEntry>>;
+    return *opens;
 }
 
 } // namespace
