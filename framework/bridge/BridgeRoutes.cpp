@@ -4,6 +4,7 @@
 #include "framework/bridge/PageFolder.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -41,7 +42,7 @@ bool isPage(const std::string& path)
     return contentTypeOf(path) == "text/html";
 }
 
-bool readFile(const std::string& path, std::string* content)
+bool readFile(const std::filesystem::path& path, std::string* content)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
