@@ -163,7 +163,10 @@ bool fillFindData(const std::string& folder, const std::string& name, WIN32_FIND
     uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size);
-    std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+    std::string ansi = paths::HostNameToAnsi(name);
+    if (ansi.size() >= MAX_PATH)
+        return false;
+    std::memcpy(data->cFileName, ansi.c_str(), ansi.size() + 1);
     return true;
 }
 
@@ -463,7 +466,7 @@ extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lp
     } else if (std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir); dir) {
         while (dirent* entry = ::readdir(dir.get())) {
             WIN32_FIND_DATAA data;
-            if (files::wildcardMatch(pattern.c_str(), entry->d_name) &&
+            if (files::wildcardMatch(pattern.c_str(), paths::HostNameToAnsi(entry->d_name).c_str()) &&
                 files::fillFindData(folder, entry->d_name, &data))
                 search->entries.push_back(data);
         }
