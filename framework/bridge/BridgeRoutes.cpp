@@ -239,7 +239,9 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
             response.SetContent("not found\n", "text/plain");
         return;
     }
-    if (isPage(*file)) {
+    // The type follows the address asked for: the file has that name, in
+    // whatever case it is written on disk.
+    if (isPage(request.path)) {
         response.SetContent(InjectBridge(content), "text/html");
         return;
     }
@@ -247,7 +249,7 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
     // dialog runs: the browser may keep them for a while instead of asking
     // again on every page (a page itself is always fetched anew).
     response.SetHeader("Cache-Control", "private, max-age=300");
-    response.SetContent(content, contentTypeOf(*file));
+    response.SetContent(content, contentTypeOf(request.path));
 }
 
 void BridgeRoutes::ServeEvents(const HttpRequest& request, HttpResponse& response)
