@@ -1,6 +1,7 @@
 #include "Trace.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -41,6 +42,7 @@ public:
             m_szBaseName[length] = '\0';
         }
         m_bNameSet = true;
+        m_bHeldElsewhere = false;
         Unlock();
     }
 
@@ -101,21 +103,65 @@ private:
         }
     }
 
-    // Creates (or empties) the file. A file that cannot be created is tried
-    // again with the next line, so a passing fault does not end the trace.
+    // Creates (or empties) the file, in the current folder or, where that
+    // folder cannot be written, in the user's local application data
+    // (Tarn\Ravlin). A file that cannot be created for another reason is
+    // tried again with the next line, so a passing fault does not end the
+    // trace; but a file that another program holds open is left alone for
+    // good: trying again later would empty it once that program ends.
     void CreateTraceFile()
     {
+        if (m_bHeldElsewhere)
+            return;
         SYSTEMTIME now;
         GetLocalTime(&now);
         char name[MAX_PATH + 8];
         const char* base = m_bNameSet ? (m_szBaseName ? m_szBaseName.get() : "") : "Trace";
         std::snprintf(name, sizeof(name), "%s.trc", base);
-        HANDLE file = ::CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        HANDLE file = OpenTraceFile(name);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+            char fallback[2 * MAX_PATH];
+            if (FallbackPath(name, fallback, sizeof(fallback)))
+                file = OpenTraceFile(fallback);
+        }
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_SHARING_VIOLATION)
+                m_bHeldElsewhere = true;
             return;
+        }
         m_hFile = file;
         m_stOpenDate = now;
+    }
+
+    static HANDLE OpenTraceFile(const char* path)
+    {
+        return ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    }
+
+    // "<local application data>\\Tarn\\Ravlin\\<name>", its folders created as
+    // needed. The shell names the folder from the user's profile, so it does
+    // not depend on an environment that the starting program may have
+    // changed.
+    static bool FallbackPath(const char* name, char* path, size_t size)
+    {
+        char appData[MAX_PATH];
+        if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData) !=
+            S_OK)
+            return false;
+        for (const char* folder : {"%s\\Tarn", "%s\\Tarn\\Ravlin"}) {
+            if (!Compose(path, size, folder, appData, ""))
+                return false;
+            if (!CreateDirectoryA(path, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+        }
+        return Compose(path, size, "%s\\Tarn\\Ravlin\\%s", appData, name);
+    }
+
+    static bool Compose(char* path, size_t size, const char* format, const char* folder, const char* name)
+    {
+        int length = std::snprintf(path, size, format, folder, name);
+        return length >= 0 && static_cast<size_t>(length) < size;
     }
 
     void WriteLine(const SYSTEMTIME& now, const char* format, va_list args)
@@ -146,6 +192,7 @@ private:
     volatile LONG m_nLockOwner;
     std::unique_ptr<char[]> m_szBaseName;
     bool m_bNameSet; // TraceSetName was called at least once
+    bool m_bHeldElsewhere; // another program holds the file: never empty it
     SYSTEMTIME m_stOpenDate;
 };
 

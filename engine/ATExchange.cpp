@@ -14,6 +14,8 @@ namespace {
 const int kMaxReply = 1022;
 // How many stale bytes a new command drains from the port at most.
 const int kMaxDrain = 1000;
+// The time a modem has to answer "ATZ\r\n", in seconds.
+const int kAtzLimit = 10;
 
 // Final replies that accept the command, looked for before ERROR.
 const char* const kAccepted[] = {"\nOK\n", "\nCONNECT 1200\n", "\nNO CARRIER\n", "\nNO DIALTONE\n"};
@@ -40,8 +42,11 @@ int CTestThread::OpenModem(const char* szNumber, int nNextStep)
         // A failed Open has shut TAPI down itself (or left it for Close,
         // which the next Open or the stage runs).
         TraceWrite(20, "Open modem failed.");
+        if (lResult == (LONG)LINEERR_NOMEM)
+            return LineWithoutResources();
         return lResult == (LONG)LINEERR_RESOURCEUNAVAIL ? STEP_PORT_BROKEN : STEP_PORT_BUSY;
     }
+    m_tOpenFailed = 0;
     TraceWrite(20, "Open modem OK.");
 
     lResult = m_Line.MakeCall(szNumber);
@@ -54,6 +59,22 @@ int CTestThread::OpenModem(const char* szNumber, int nNextStep)
     m_nSendPos = -1;
     m_nStep = nNextStep;
     return STEP_WAIT;
+}
+
+// The line could not start its message thread: not a port that another
+// program may free, so the tries of the dial tone and dialing tests end as
+// a modem that does not answer ATZ ends them, once ATZ's time limit has
+// passed since the first failed try.
+int CTestThread::LineWithoutResources()
+{
+    __time64_t now = _time64(NULL);
+    if (m_tOpenFailed == 0) {
+        m_tOpenFailed = now;
+    } else if (now - m_tOpenFailed > kAtzLimit) {
+        m_tOpenFailed = 0;
+        return STEP_FAIL;
+    }
+    return STEP_PORT_BUSY;
 }
 
 int CTestThread::SendATCommand(const char* szCommand, int nTimeout)

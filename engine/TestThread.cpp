@@ -36,7 +36,7 @@ CTestThread::CTestThread() : CTestThread(START_LATER)
 }
 
 CTestThread::CTestThread(StartLater)
-    : m_nStage(STAGE_IDLE), m_Wnd(NULL), m_bAbort(0), m_nStep(0), m_bDetected(0), m_tMark(0), m_nSendPos(-1),
+    : m_nStage(STAGE_IDLE), m_Wnd(NULL), m_bAbort(0), m_nStep(0), m_bDetected(0), m_tMark(0), m_tOpenFailed(0), m_nSendPos(-1),
       m_nRespLen(0), m_bQuit(0), m_nRun(0)
 {
     m_szResponse[0] = '\0';
@@ -103,6 +103,7 @@ void CTestThread::ResumeTest()
     // that arrives before the thread waits stays set, so it is never lost.
     m_bAbort = 0;
     m_nStep = 0;
+    m_tOpenFailed = 0;
     InterlockedIncrement(&m_nRun);
     if (m_hStopWait)
         ResetEvent(m_hStopWait); // a signal left by the last run's stop
@@ -219,6 +220,7 @@ void CTestThread::EndRun(UINT message, WPARAM wParam, const char* szBefore, cons
 void CTestThread::NextStage(LONG nStage)
 {
     m_nStep = 0;
+    m_tOpenFailed = 0;
     InterlockedExchange(&m_nStage, nStage);
 }
 

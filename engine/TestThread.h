@@ -106,6 +106,9 @@ protected:
     // the call could not be placed; STEP_PORT_BUSY / STEP_PORT_BROKEN: the
     // line could not be opened (the latter: the port itself failed).
     int OpenModem(const char* szNumber, int nNextStep);
+    // OpenModem's answer to a line without a message thread (LINEERR_NOMEM):
+    // STEP_PORT_BUSY, then STEP_FAIL once ATZ's limit has passed.
+    int LineWithoutResources();
     // One small step of an AT command exchange: AT_WAIT, AT_FAIL, AT_DONE.
     int SendATCommand(const char* szCommand, int nTimeout);
 
@@ -139,6 +142,7 @@ protected:
     CModemDevice m_Modem;
     CTapiLine m_Line;
     __time64_t m_tMark;
+    __time64_t m_tOpenFailed; // first failed open for want of resources; 0: none
     int m_nSendPos;
     int m_nRespLen;
     char m_szResponse[1024];

@@ -164,7 +164,7 @@ BOOL CDHtmlDialog::GetElementText(LPCTSTR szElementId, CString& strText)
     auto text = m_pImpl->state.Text(szElementId ? szElementId : "");
     if (!text)
         return FALSE;
-    strText = text->c_str();
+    strText = plat::ui::Utf8ToAnsi(*text).c_str();
     return TRUE;
 }
 

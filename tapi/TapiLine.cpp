@@ -295,10 +295,11 @@ void CTapiLine::CollectDeadPort()
 void CTapiLine::ClosePort(HANDLE hComm)
 {
     if (m_bReadPending || m_bWritePending) {
-        // PurgeComm aborts them on Windows; CancelIo too where a port
-        // driver's purge leaves requests running (as Wine's does).
+        // PurgeComm aborts them on Windows; CancelIoEx too where a port
+        // driver's purge leaves requests running (as Wine's does), whichever
+        // thread issued them (CancelIo would end only this thread's).
         PurgeComm(hComm, PURGE_RXABORT | PURGE_TXABORT);
-        CancelIo(hComm);
+        CancelIoEx(hComm, NULL);
         DWORD dwTransferred = 0;
         if (m_bReadPending)
             GetOverlappedResult(hComm, &m_ovRead, &dwTransferred, TRUE);
@@ -308,6 +309,26 @@ void CTapiLine::ClosePort(HANDLE hComm)
         m_bWritePending = FALSE;
     }
     CloseHandle(hComm);
+}
+
+// A request that ended with an error (a purge, a line error while the port
+// aborts on errors) is over: the port's errors are cleared, so that with
+// fAbortOnError set the next request is not refused as well.
+void CTapiLine::ClearPortError(HANDLE hComm)
+{
+    DWORD dwErrors = 0;
+    COMSTAT stat;
+    ClearCommError(hComm, &dwErrors, &stat);
+}
+
+// The bytes go to the debugger's output only when a debugger listens: the
+// call costs a switch into the system for every byte otherwise.
+void CTapiLine::DebugByte(char ch)
+{
+    if (!IsDebuggerPresent())
+        return;
+    char szByte[2] = {ch, '\0'};
+    OutputDebugStringA(szByte);
 }
 
 BOOL CTapiLine::PrepareOverlapped(OVERLAPPED* pOverlapped)
@@ -332,8 +353,13 @@ int CTapiLine::ReadByte(char* pch)
         return 0;
     if (m_bReadPending) {
         DWORD dwRead = 0;
-        if (!GetOverlappedResult(hComm, &m_ovRead, &dwRead, FALSE))
+        if (!GetOverlappedResult(hComm, &m_ovRead, &dwRead, FALSE)) {
+            if (GetLastError() == ERROR_IO_INCOMPLETE)
+                return 0;
+            m_bReadPending = FALSE;
+            ClearPortError(hComm);
             return 0;
+        }
         m_bReadPending = FALSE;
         if (dwRead != 1)
             return 0;
@@ -345,14 +371,15 @@ int CTapiLine::ReadByte(char* pch)
         if (!ReadFile(hComm, &m_chRead, 1, &dwRead, &m_ovRead)) {
             if (GetLastError() == ERROR_IO_PENDING)
                 m_bReadPending = TRUE;
+            else
+                ClearPortError(hComm);
             return 0;
         }
         if (dwRead == 0)
             return 0;
         *pch = m_chRead;
     }
-    char szByte[2] = {*pch, '\0'};
-    OutputDebugStringA(szByte);
+    DebugByte(*pch);
     return 1;
 }
 
@@ -364,24 +391,30 @@ int CTapiLine::WriteByte(char ch)
         return 0;
     if (m_bWritePending) {
         DWORD dwWritten = 0;
-        if (GetOverlappedResult(hComm, &m_ovWrite, &dwWritten, FALSE))
+        if (!GetOverlappedResult(hComm, &m_ovWrite, &dwWritten, FALSE)) {
+            if (GetLastError() == ERROR_IO_INCOMPLETE)
+                return 0;
+            // The earlier byte is lost; this one is offered again next time.
             m_bWritePending = FALSE;
-        if (m_bWritePending)
+            ClearPortError(hComm);
             return 0;
+        }
+        m_bWritePending = FALSE;
     }
     if (!PrepareOverlapped(&m_ovWrite))
         return 0;
     m_chWrite = ch;
     DWORD dwWritten = 0;
     if (!WriteFile(hComm, &m_chWrite, 1, &dwWritten, &m_ovWrite)) {
-        if (GetLastError() != ERROR_IO_PENDING)
+        if (GetLastError() != ERROR_IO_PENDING) {
+            ClearPortError(hComm);
             return 0;
+        }
         m_bWritePending = TRUE;
     } else if (dwWritten == 0) {
         return 0;
     }
-    char szByte[2] = {ch, '\0'};
-    OutputDebugStringA(szByte);
+    DebugByte(ch);
     return 1;
 }
 

@@ -68,6 +68,8 @@ private:
     void CollectDeadPort();
     void ClosePort(HANDLE hComm);
     static BOOL PrepareOverlapped(OVERLAPPED* pOverlapped);
+    static void ClearPortError(HANDLE hComm);
+    static void DebugByte(char ch);
     static int CallResultOf(DWORD dwDisconnectMode);
 
     // Written by the test thread in Open and Close, read by the message

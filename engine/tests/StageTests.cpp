@@ -298,6 +298,29 @@ TEST_F(Runs, RetriesPauseBetweenTriesAndAStopEndsThemAtOnce)
                                  "Open modem failed.", "ERROR: Dial tone test failed [NO Dialtone]"}));
 }
 
+// A line that cannot start its message thread (LINEERR_NOMEM) is no port
+// that may come free: the dial tone and dialing tests try again, but only
+// for as long as a modem has to answer ATZ, then end as a modem that never
+// answers it would end them.
+TEST_F(Runs, ALineWithoutAThreadEndsTheDialToneTestAfterTheAtzLimit)
+{
+    ASSERT_EQ(Detect(), (WPARAM)DETECT_FOUND);
+    OnCommand("AT&T1", 1, [] { fake::Line().openResult = (int)LINEERR_NOMEM; });
+    EXPECT_EQ(Run(), RESULT_NO_DIALTONE);
+    EXPECT_GE(m_trace.Count("Open modem failed."), 2);
+    EXPECT_TRUE(m_trace.InOrder({"Card test passed", "Open modem failed.", "ERROR: Dial tone test failed [NO Dialtone]"}))
+        << m_trace.Dump();
+}
+
+TEST_F(Runs, ALineWithoutAThreadEndsTheDialingTestAfterTheAtzLimit)
+{
+    ASSERT_EQ(Detect(), (WPARAM)DETECT_FOUND);
+    OnCommand("AT|DT=7000", 1, [] { fake::Line().openResult = (int)LINEERR_NOMEM; });
+    EXPECT_EQ(Run("0123456"), RESULT_DIALING_FAILED);
+    EXPECT_TRUE(m_trace.InOrder({"Dialing test", "Open modem failed.", "ERROR: Dialing test failed [TEST_RESULT_CONNECT]"}))
+        << m_trace.Dump();
+}
+
 TEST_F(Runs, ABrokenPortIsTriedAgainInTheCardTest)
 {
     ASSERT_EQ(Detect(), (WPARAM)DETECT_FOUND);

@@ -4,6 +4,7 @@
 #include "framework/bridge/PageFolder.h"
 
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -41,7 +42,7 @@ bool isPage(const std::string& path)
     return contentTypeOf(path) == "text/html";
 }
 
-bool readFile(const std::string& path, std::string* content)
+bool readFile(const std::filesystem::path& path, std::string* content)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -242,7 +243,9 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
             response.SetContent("not found\n", "text/plain");
         return;
     }
-    if (isPage(*file)) {
+    // The type follows the address asked for: the file has that name, in
+    // whatever case it is written on disk.
+    if (isPage(request.path)) {
         response.SetContent(InjectBridge(content), "text/html");
         return;
     }
@@ -250,7 +253,7 @@ void BridgeRoutes::ServeFile(const HttpRequest& request, HttpResponse& response)
     // dialog runs: the browser may keep them for a while instead of asking
     // again on every page (a page itself is always fetched anew).
     response.SetHeader("Cache-Control", "private, max-age=300");
-    response.SetContent(content, contentTypeOf(*file));
+    response.SetContent(content, contentTypeOf(request.path));
 }
 
 void BridgeRoutes::ServeEvents(const HttpRequest& request, HttpResponse& response)

@@ -110,22 +110,23 @@ std::optional<PageLocation> Locate(const std::string& windowsPath)
     return location;
 }
 
-std::optional<std::string> Resolve(const std::string& rootHost, const std::string& decodedPath)
+std::optional<std::filesystem::path> Resolve(const std::string& rootHost, const std::string& decodedPath)
 {
     namespace fs = std::filesystem;
     if (decodedPath.size() < 2 || decodedPath[0] != '/')
         return std::nullopt;
-    fs::path current = rootHost;
+    fs::path root = HostPath(rootHost);
+    fs::path current = root;
     for (const std::string& name : split(decodedPath.substr(1), "/")) {
         if (!servableName(name))
             return std::nullopt;
-        auto entry = FindEntry(current.string(), name);
+        auto entry = FindEntry(current, name);
         if (!entry)
             return std::nullopt;
         current /= *entry;
     }
     std::error_code error;
-    fs::path root = fs::canonical(rootHost, error);
+    root = fs::canonical(root, error);
     if (error)
         return std::nullopt;
     fs::path file = fs::canonical(current, error);
@@ -135,7 +136,7 @@ std::optional<std::string> Resolve(const std::string& rootHost, const std::strin
     auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
     if (rootEnd != root.end() || fileAt == file.end())
         return std::nullopt;
-    return file.string();
+    return file;
 }
 
 std::string WindowsPathOf(const std::string& rootWindows, const std::string& decodedPath)

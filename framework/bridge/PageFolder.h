@@ -4,6 +4,7 @@
 // is its path below that folder; nothing outside it is ever served.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -19,10 +20,10 @@ struct PageLocation {
 // the path names no folder of the machine.
 std::optional<PageLocation> Locate(const std::string& windowsPath);
 
-// The host file for a decoded address below the root: nullopt unless it is
-// a regular file inside the root once every link is followed. Names are
-// matched without regard to case, as Windows does.
-std::optional<std::string> Resolve(const std::string& rootHost, const std::string& decodedPath);
+// The host file for a decoded address below the root (both in the ANSI code
+// page): nullopt unless it is a regular file inside the root once every link
+// is followed. Names are matched without regard to case, as Windows does.
+std::optional<std::filesystem::path> Resolve(const std::string& rootHost, const std::string& decodedPath);
 
 // The Windows path of a decoded address below the root.
 std::string WindowsPathOf(const std::string& rootWindows, const std::string& decodedPath);

@@ -3,6 +3,7 @@
 // Windows path is its own place (PageHostWindows.cpp).
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -11,8 +12,13 @@ namespace plat::ui::pages {
 // The folder on the running machine for a Windows folder path, or nullopt.
 std::optional<std::string> HostFolder(const std::string& windowsPath);
 
-// The entry of the folder that the name means (without regard to case, as
-// Windows matches names), as it is spelled on disk; nullopt when none.
-std::optional<std::string> FindEntry(const std::string& folder, const std::string& name);
+// A host path given in the system's ANSI code page as a path the standard
+// library opens: on Windows built from its wide form (CP_ACP), since a path
+// made from narrow text does not use the ANSI code page there.
+std::filesystem::path HostPath(const std::string& ansiPath);
+
+// The entry of the folder that the (ANSI) name means, without regard to
+// case as Windows matches names, as it is spelled on disk; nullopt when none.
+std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& name);
 
 } // namespace plat::ui::pages

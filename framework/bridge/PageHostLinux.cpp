@@ -9,9 +9,18 @@ std::optional<std::string> HostFolder(const std::string& windowsPath)
     return plat::paths::ToHost(windowsPath.c_str());
 }
 
-std::optional<std::string> FindEntry(const std::string& folder, const std::string& name)
+// The emulated PC's host paths are the bytes the machine shows.
+std::filesystem::path HostPath(const std::string& ansiPath)
 {
-    return plat::paths::FindEntryNoCase(folder, name);
+    return std::filesystem::path(ansiPath);
+}
+
+std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& name)
+{
+    auto entry = plat::paths::FindEntryNoCase(folder.string(), name);
+    if (!entry)
+        return std::nullopt;
+    return std::filesystem::path(*entry);
 }
 
 } // namespace plat::ui::pages

@@ -1,13 +1,16 @@
-// The dialog's texts are ANSI byte strings; the page speaks UTF-8 JSON.
-// Text that is already valid UTF-8 passes unchanged; other bytes are taken
-// as Windows-1252, the code page of the pages' languages with Latin script.
+// The dialog's texts are ANSI byte strings in the system's ANSI code page
+// (936 on a Simplified Chinese Windows, 932 on a Japanese one, 1252 on a
+// western one); the page speaks UTF-8 JSON. Both ways go through UTF-16 with
+// the system's own conversion (MultiByteToWideChar and WideCharToMultiByte
+// with CP_ACP), so the page shows what the A functions returned.
 #pragma once
 
 #include <string>
 
 namespace plat::ui {
 
-bool IsValidUtf8(const std::string& text);
 std::string AnsiToUtf8(const std::string& text);
+// A character the ANSI code page lacks becomes its default character ('?').
+std::string Utf8ToAnsi(const std::string& text);
 
 } // namespace plat::ui

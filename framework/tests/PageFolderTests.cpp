@@ -100,3 +100,20 @@ TEST(PageAddresses, EncodingAndWindowsPaths)
     EXPECT_TRUE(pages::SamePage("/Lang0409/Start.htm", "/lang0409/start.htm"));
     EXPECT_FALSE(pages::SamePage("/Lang0409/start.htm", "/Lang0409/start.html"));
 }
+
+// A page folder below a folder with a Chinese name, on a Chinese machine:
+// the dialog names it in code page 936, the emulated disk in UTF-8.
+TEST(PageFolderNames, AFolderWithANameInTheAnsiCodePageServesItsPages)
+{
+    plat::testing::TempProfile profile;
+    profile.Write("machine.json", R"({"languages": {"systemDefault": "0x0804"}})");
+    profile.Write("drive_c/\xE5\xB7\xA5\xE5\x85\xB7/htm/Lang0804/start.htm", "<html></html>");
+    ASSERT_EQ(profile.Load(), "");
+    auto location = pages::Locate("C:\\\xB9\xA4\xBE\xDF\\htm\\Lang0804\\start.htm");
+    ASSERT_TRUE(location);
+    EXPECT_EQ(location->rootWindows, "C:\\\xB9\xA4\xBE\xDF\\htm");
+    EXPECT_EQ(location->url, "/Lang0804/start.htm");
+    auto file = pages::Resolve(location->rootHost, location->url);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->string(), std::filesystem::canonical(profile.Path("drive_c/\xE5\xB7\xA5\xE5\x85\xB7/htm/Lang0804/start.htm")).string());
+}

@@ -18,9 +18,16 @@ public:
     virtual BOOL Read(void* buffer, DWORD size, DWORD* transferred, OVERLAPPED* overlapped);
     virtual BOOL Write(const void* buffer, DWORD size, DWORD* transferred, OVERLAPPED* overlapped);
     virtual BOOL OverlappedResult(OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
-    // Ends the outstanding requests (CancelIo); objects whose requests
-    // always complete at once have none.
-    virtual BOOL CancelRequests() { return TRUE; }
+    // Which outstanding requests a cancel ends: those one thread issued
+    // (CancelIo), all of them, or the one of an OVERLAPPED (CancelIoEx).
+    struct CancelScope {
+        DWORD thread = 0;                 // 0: every thread's
+        const OVERLAPPED* only = nullptr; // null: every request
+    };
+    // Ends the outstanding requests in scope with ERROR_OPERATION_ABORTED;
+    // returns how many it ended. Objects whose requests always complete at
+    // once have none.
+    virtual int CancelRequests(CancelScope) { return 0; }
 
     // Waitable objects (events, threads, processes) override these.
     virtual bool IsWaitable() const { return false; }

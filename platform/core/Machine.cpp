@@ -37,6 +37,19 @@ std::mutex& loadMutex()
     return m;
 }
 
+// The host folder behind the user's local application data: the
+// environment's RAVLIN_LOCALAPPDATA, else a folder of the host user's state.
+std::string LocalAppDataHostFolder()
+{
+    if (const char* chosen = std::getenv("RAVLIN_LOCALAPPDATA"); chosen && *chosen)
+        return chosen;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
+        return std::string(state) + "/ravlin/LocalAppData";
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return std::string(home) + "/.local/state/ravlin/LocalAppData";
+    return "/tmp/ravlin-" + std::to_string(getuid()) + "/LocalAppData";
+}
+
 std::string upperWindowsFolder(std::string path)
 {
     std::replace(path.begin(), path.end(), '/', '\\');
@@ -190,6 +203,21 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
         *error = KeyError("windowsDirectory", "must be a drive path such as C:\\Windows");
         return false;
     }
+    if (!ReadString(m_json, "userProfile", "", &m_userProfile, error))
+        return false;
+    if (m_userProfile.size() < 4 || m_userProfile[1] != ':' || m_userProfile[2] != '\\') {
+        *error = KeyError("userProfile", "must be a drive path such as C:\\Users\\User");
+        return false;
+    }
+    while (m_userProfile.back() == '\\')
+        m_userProfile.pop_back();
+    if (auto admin = m_json.find("administrator"); admin != m_json.end()) {
+        if (!admin->is_boolean()) {
+            *error = KeyError("administrator", "expected true or false");
+            return false;
+        }
+        m_administrator = admin->get<bool>();
+    }
 
     // Drive and folder mappings: the profile's own folders first, so that a
     // longer Windows prefix wins over the drive it lies on.
@@ -216,6 +244,9 @@ bool Machine::LoadCore(const std::string& folder, ProfileError* error)
             m_folders.push_back(FolderMapping{upperWindowsFolder(win), written, hostPath});
         }
     }
+    // The user's local application data is writable, as on Windows: it lies
+    // outside the profile, which the emulated PC never writes.
+    m_folders.push_back(FolderMapping{upperWindowsFolder(LocalAppData()), LocalAppData(), LocalAppDataHostFolder()});
     m_folders.push_back(FolderMapping{"C:", "C:", DriveC()});
     m_folders.push_back(FolderMapping{"Z:", "Z:", "/"});
     std::stable_sort(m_folders.begin(), m_folders.end(),

@@ -64,6 +64,16 @@ public:
     const Languages& Langs() const { return m_langs; }
     const std::string& WindowsDirectory() const { return m_windowsDir; }
     const std::string& UserSid() const { return m_userSid; }
+    // The user's profile folder (C:\Users\User) and whether the user is an
+    // administrator; a standard user cannot write below the Windows and
+    // program folders.
+    const std::string& UserProfile() const { return m_userProfile; }
+    bool UserIsAdministrator() const { return m_administrator; }
+    // The user's local application data folder as Windows names it
+    // (<profile>\AppData\Local). Unless the profile maps it in `folders`,
+    // it is a writable host folder: RAVLIN_LOCALAPPDATA, or one in the host
+    // user's state folder.
+    std::string LocalAppData() const { return m_userProfile + "\\AppData\\Local"; }
     // Mapped Windows folders, longest first.
     struct FolderMapping {
         std::string windowsUpper; // upper-cased, backslashes, no trailing '\'
@@ -93,6 +103,8 @@ private:
     Languages m_langs;
     std::string m_windowsDir = "C:\\Windows";
     std::string m_userSid = "S-1-5-21-1000-1000-1000-1001";
+    std::string m_userProfile = "C:\\Users\\User";
+    bool m_administrator = false;
     std::vector<FolderMapping> m_folders;
 };
 

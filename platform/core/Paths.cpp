@@ -1,5 +1,6 @@
 #include "core/Paths.h"
 
+#include "core/CodePages.h"
 #include "core/LastError.h"
 #include "core/Machine.h"
 
@@ -75,7 +76,33 @@ std::string upper(std::string s)
     return s;
 }
 
+bool isAscii(const std::string& text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 } // namespace
+
+std::string HostNameToAnsi(const std::string& hostName)
+{
+    if (isAscii(hostName))
+        return hostName;
+    UINT codePage = codepages::SystemAnsiCodePage();
+    if (codePage == codepages::kUtf8)
+        return hostName;
+    return codepages::Encode(codePage, codepages::Decode(codepages::kUtf8, hostName).text, "?").bytes;
+}
+
+std::string AnsiToHostName(const std::string& ansiName)
+{
+    if (isAscii(ansiName))
+        return ansiName;
+    UINT codePage = codepages::SystemAnsiCodePage();
+    if (codePage == codepages::kUtf8)
+        return ansiName;
+    std::u16string wide = codepages::Decode(codePage, ansiName).text;
+    return codepages::Encode(codepages::kUtf8, wide, "?").bytes;
+}
 
 std::optional<std::string> FindEntryNoCase(const std::string& folder, const std::string& name)
 {
@@ -127,7 +154,7 @@ std::optional<std::string> ToHost(const char* windowsPath)
         Fail(ERROR_PATH_NOT_FOUND);
         return std::nullopt;
     }
-    std::string path = windowsPath;
+    std::string path = AnsiToHostName(windowsPath);
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
         const Machine* machine = CurrentMachine();
         std::string upperPath = upper(path);
@@ -184,11 +211,11 @@ std::string ToWindows(const std::string& hostPath)
         best = "/";
         bestPrefix = "Z:";
     }
-    std::string rest = best == "/" ? hostPath : hostPath.substr(best.size());
+    std::string rest = HostNameToAnsi(best == "/" ? hostPath : hostPath.substr(best.size()));
     std::replace(rest.begin(), rest.end(), '/', '\\');
     if (rest.empty() || rest[0] != '\\')
         rest = "\\" + rest;
-    return bestPrefix + (rest == "\\" && bestPrefix.size() > 2 ? "" : rest);
+    return HostNameToAnsi(bestPrefix) + (rest == "\\" && bestPrefix.size() > 2 ? "" : rest);
 }
 
 } // namespace plat::paths

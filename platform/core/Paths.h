@@ -3,7 +3,9 @@
 // and a profile may map further folders, such as the program's install
 // folder). '\' and '/' are both separators; a relative path is relative to
 // the current directory; existing components are found case-insensitively,
-// keeping the case they were written with on disk.
+// keeping the case they were written with on disk. The system's paths are
+// ANSI text in the machine's code page; host names are UTF-8, so a folder
+// written "工具" in a profile is C:\工具 to a program on a Chinese machine.
 #pragma once
 
 #include <win/types.h>
@@ -21,6 +23,11 @@ std::optional<std::string> ToHost(const char* windowsPath);
 // The Windows path under which the machine shows a host path: the longest
 // mapped folder that contains it, with backslashes.
 std::string ToWindows(const std::string& hostPath);
+
+// A host name (UTF-8) as the machine's ANSI code page spells it ('?' for
+// characters the page lacks), and an ANSI name as the host spells it.
+std::string HostNameToAnsi(const std::string& hostName);
+std::string AnsiToHostName(const std::string& ansiName);
 
 // The last path component of a path with either kind of separator.
 std::string FileNamePart(const std::string& path);

@@ -5,6 +5,8 @@
 #include "core/LastError.h"
 #include "core/Machine.h"
 #include "core/Paths.h"
+#include "kernel/ShareModes.h"
+#include "kernel/UserRights.h"
 #include "kernel/Waitable.h"
 
 #include <win/errors.h>
@@ -24,7 +26,7 @@ namespace {
 
 class FileObject : public KernelObject {
 public:
-    explicit FileObject(int fd) : m_fd(fd) {}
+    FileObject(int fd, std::unique_ptr<ShareClaim> claim) : m_fd(fd), m_claim(std::move(claim)) {}
     ~FileObject() override
     {
         if (m_fd >= 0)
@@ -94,6 +96,7 @@ private:
     }
 
     int m_fd;
+    std::unique_ptr<ShareClaim> m_claim; // leaves the share table with the last handle
 };
 
 // An open FindFirstFileA search: the matching names, handed out in order.
@@ -160,7 +163,10 @@ bool fillFindData(const std::string& folder, const std::string& name, WIN32_FIND
     uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size);
-    std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+    std::string ansi = paths::HostNameToAnsi(name);
+    if (ansi.size() >= MAX_PATH)
+        return false;
+    std::memcpy(data->cFileName, ansi.c_str(), ansi.size() + 1);
     return true;
 }
 
@@ -260,10 +266,26 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
         return INVALID_HANDLE_VALUE;
     }
 
+    // From the check of the share modes to the claim, no other open comes between.
+    auto shareLock = files::LockShareTable();
     struct stat st;
     bool existed = ::stat(host->c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode)) {
         Fail(ERROR_ACCESS_DENIED); // a folder needs FILE_FLAG_BACKUP_SEMANTICS, which nothing here uses
+        return INVALID_HANDLE_VALUE;
+    }
+    if ((writing || (!existed && (flags & O_CREAT))) && files::WriteDeniedToUser(*host)) {
+        std::string parent = host->substr(0, host->rfind('/'));
+        struct stat folder;
+        Fail(existed || parent.empty() || ::stat(parent.c_str(), &folder) == 0 ? ERROR_ACCESS_DENIED
+                                                                                : ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    files::FileAccess access = files::FileAccess::Of(dwDesiredAccess);
+    // An open that a current open does not share fails before it changes
+    // anything: CREATE_ALWAYS does not empty the file.
+    if (existed && !files::MayOpen(st.st_dev, st.st_ino, access, dwShareMode)) {
+        Fail(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
     int fd = ::open(host->c_str(), flags, 0644);
@@ -278,12 +300,20 @@ extern "C" HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
         Fail(error);
         return INVALID_HANDLE_VALUE;
     }
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0) {
+        Fail(files::ErrnoToWin32(errno));
+        ::close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto claim = files::Claim(opened.st_dev, opened.st_ino, access, dwShareMode);
+    shareLock.unlock();
     // CREATE_ALWAYS and OPEN_ALWAYS report an existing file through the last error.
     SetLastError(existed && (dwCreationDisposition == CREATE_ALWAYS || dwCreationDisposition == OPEN_ALWAYS)
                      ? ERROR_ALREADY_EXISTS
                      : ERROR_SUCCESS);
     (void)dwFlagsAndAttributes;
-    return handles::Insert(std::make_shared<files::FileObject>(fd));
+    return handles::Insert(std::make_shared<files::FileObject>(fd, std::move(claim)));
 }
 
 extern "C" BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
@@ -323,12 +353,26 @@ extern "C" BOOL WINAPI GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapp
     return object->OverlappedResult(lpOverlapped, lpNumberOfBytesTransferred, bWait);
 }
 
+// Only the calling thread's requests on the handle; succeeds when there are none.
 extern "C" BOOL WINAPI CancelIo(HANDLE hFile)
 {
     auto object = handles::Get(hFile);
     if (!object)
         return Fail(ERROR_INVALID_HANDLE);
-    return object->CancelRequests();
+    object->CancelRequests({GetCurrentThreadId(), nullptr});
+    return TRUE;
+}
+
+// Every thread's requests on the handle, or the one of lpOverlapped;
+// ERROR_NOT_FOUND when there is none to cancel.
+extern "C" BOOL WINAPI CancelIoEx(HANDLE hFile, LPOVERLAPPED lpOverlapped)
+{
+    auto object = handles::Get(hFile);
+    if (!object)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (object->CancelRequests({0, lpOverlapped}) == 0)
+        return Fail(ERROR_NOT_FOUND);
+    return TRUE;
 }
 
 extern "C" DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh)
@@ -422,7 +466,7 @@ extern "C" HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lp
     } else if (std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir); dir) {
         while (dirent* entry = ::readdir(dir.get())) {
             WIN32_FIND_DATAA data;
-            if (files::wildcardMatch(pattern.c_str(), entry->d_name) &&
+            if (files::wildcardMatch(pattern.c_str(), paths::HostNameToAnsi(entry->d_name).c_str()) &&
                 files::fillFindData(folder, entry->d_name, &data))
                 search->entries.push_back(data);
         }
@@ -459,9 +503,32 @@ extern "C" BOOL WINAPI DeleteFileA(LPCSTR lpFileName)
     std::optional<std::string> host = paths::ToHost(lpFileName);
     if (!host)
         return FALSE;
-    if (files::IsInsideProfile(*host))
+    if (files::IsInsideProfile(*host) || files::WriteDeniedToUser(*host))
         return Fail(ERROR_ACCESS_DENIED);
+    // Deleting opens the file for DELETE, sharing everything.
+    auto shareLock = files::LockShareTable();
+    struct stat st;
+    if (::stat(host->c_str(), &st) == 0 &&
+        !files::MayOpen(st.st_dev, st.st_ino, files::FileAccess::Of(DELETE),
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE))
+        return Fail(ERROR_SHARING_VIOLATION);
     return ::unlink(host->c_str()) == 0 ? TRUE : Fail(files::ErrnoToWin32(errno));
+}
+
+extern "C" BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES)
+{
+    std::optional<std::string> host = paths::ToHost(lpPathName);
+    if (!host)
+        return FALSE;
+    struct stat st;
+    if (::stat(host->c_str(), &st) == 0)
+        return Fail(ERROR_ALREADY_EXISTS);
+    std::string parent = host->substr(0, host->rfind('/'));
+    if (!parent.empty() && ::stat(parent.c_str(), &st) != 0)
+        return Fail(ERROR_PATH_NOT_FOUND);
+    if (files::IsInsideProfile(*host) || files::WriteDeniedToUser(*host))
+        return Fail(ERROR_ACCESS_DENIED);
+    return ::mkdir(host->c_str(), 0755) == 0 ? TRUE : Fail(files::ErrnoToWin32(errno));
 }
 
 namespace {

@@ -149,3 +149,10 @@ extern "C" void WINAPI OutputDebugStringA(LPCSTR lpOutputString)
         std::fclose(f);
     }
 }
+
+// A debugger listens when the debug channel has a destination.
+extern "C" BOOL WINAPI IsDebuggerPresent(void)
+{
+    const char* destination = std::getenv("RAVLIN_DEBUG_OUTPUT");
+    return destination && *destination ? TRUE : FALSE;
+}

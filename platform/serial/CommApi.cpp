@@ -53,3 +53,31 @@ extern "C" BOOL WINAPI PurgeComm(HANDLE hFile, DWORD dwFlags)
         return FALSE;
     return port->Purge(dwFlags);
 }
+
+extern "C" BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB)
+{
+    auto port = portOf(hFile);
+    if (!port)
+        return FALSE;
+    if (!lpDCB)
+        return plat::Fail(ERROR_NOACCESS);
+    return port->GetState(lpDCB);
+}
+
+extern "C" BOOL WINAPI SetCommState(HANDLE hFile, LPDCB lpDCB)
+{
+    auto port = portOf(hFile);
+    if (!port)
+        return FALSE;
+    if (!lpDCB)
+        return plat::Fail(ERROR_NOACCESS);
+    return port->SetState(*lpDCB);
+}
+
+extern "C" BOOL WINAPI ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT lpStat)
+{
+    auto port = portOf(hFile);
+    if (!port)
+        return FALSE;
+    return port->ClearError(lpErrors, lpStat);
+}

@@ -63,4 +63,26 @@ int QueuedRequests(void* handle)
     return port ? port->Queued() : -1;
 }
 
+bool PurgeOpenPort(const std::string& name, unsigned long flags)
+{
+    return PortTable::Instance().WithOpenPort(name, [&](SerialPort& port) { port.Purge(static_cast<DWORD>(flags)); });
+}
+
+bool SetAbortOnError(const std::string& name, bool abort)
+{
+    return PortTable::Instance().WithOpenPort(name, [&](SerialPort& port) {
+        DCB dcb{};
+        if (port.GetState(&dcb)) {
+            dcb.fAbortOnError = abort ? 1 : 0;
+            port.SetState(dcb);
+        }
+    });
+}
+
+bool RaiseLineError(const std::string& name, unsigned long errors)
+{
+    return PortTable::Instance().WithOpenPort(name,
+                                              [&](SerialPort& port) { port.LineError(static_cast<DWORD>(errors)); });
+}
+
 } // namespace plat::serial

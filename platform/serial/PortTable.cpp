@@ -110,6 +110,7 @@ HANDLE PortTable::Open(const std::string& name, DWORD flags)
             if (auto m = modem.lock())
                 m->DropDtr();
         });
+    entry->open = port;
     SetLastError(ERROR_SUCCESS);
     return handles::Insert(std::move(port));
 }
@@ -176,6 +177,21 @@ bool PortTable::TakeAway(const std::string& name)
     if (!entry || !entry->modem)
         return false;
     entry->modem->GoAway();
+    return true;
+}
+
+bool PortTable::WithOpenPort(const std::string& name, const std::function<void(SerialPort&)>& action)
+{
+    std::shared_ptr<SerialPort> port;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        Entry* entry = Find(name);
+        if (entry)
+            port = entry->open.lock();
+    }
+    if (!port || port->Queued() < 0)
+        return false;
+    action(*port);
     return true;
 }
 

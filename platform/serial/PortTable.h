@@ -5,10 +5,12 @@
 #include "core/Machine.h"
 #include "modemfw/PtyModem.h"
 #include "serial/PortConfig.h"
+#include "serial/SerialPort.h"
 #include "serial/TtyDevice.h"
 
 #include <win/types.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +38,9 @@ public:
     bool Hold(const std::string& name, const std::string& program);
     bool Release(const std::string& name);
     bool TakeAway(const std::string& name);
+    // Runs `action` on the port object that the last CreateFileA of the
+    // port opened, while it is open; false when none is.
+    bool WithOpenPort(const std::string& name, const std::function<void(SerialPort&)>& action);
 
 private:
     struct Entry {
@@ -43,6 +48,7 @@ private:
         std::shared_ptr<modemfw::PtyModem> modem;
         ExclusiveTty holder;
         std::string holderName;
+        std::weak_ptr<SerialPort> open;
     };
 
     Entry* Find(const std::string& name); // under m_mutex

@@ -33,5 +33,12 @@ bool TakePortAway(const std::string& name);
 // complete (-1 when the handle is not an open port): lets a test act once a
 // request in another thread is really waiting.
 int QueuedRequests(void* handle);
+// On the port as the program holds it open (false when it is not open): a
+// purge by another user of the port (PurgeComm's flags), the DCB's
+// fAbortOnError as a driver or an earlier program left it, and line errors
+// (CE_FRAME...) as a noisy line gives them.
+bool PurgeOpenPort(const std::string& name, unsigned long flags);
+bool SetAbortOnError(const std::string& name, bool abort);
+bool RaiseLineError(const std::string& name, unsigned long errors);
 
 } // namespace plat::serial

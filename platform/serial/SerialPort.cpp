@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <unistd.h>
@@ -71,6 +72,7 @@ struct SerialPort::Request {
     DWORD size = 0;
     DWORD done = 0;
     OVERLAPPED* overlapped = nullptr;
+    DWORD thread = 0; // the thread that issued it (CancelIo cancels its own)
 
     bool active = false; // at the front of its queue, timers running
     ReadRule rule;
@@ -95,6 +97,13 @@ struct SerialPort::Request {
 SerialPort::SerialPort(ExclusiveTty tty, Io io, std::function<void()> onClosed)
     : m_tty(std::move(tty)), m_io(io), m_onClosed(std::move(onClosed))
 {
+    // As a port driver starts: binary mode, 8 data bits, no parity, one stop bit.
+    m_dcb.DCBlength = sizeof(DCB);
+    m_dcb.BaudRate = 115200;
+    m_dcb.fBinary = 1;
+    m_dcb.fDtrControl = 1; // DTR_CONTROL_ENABLE
+    m_dcb.fRtsControl = 1; // RTS_CONTROL_ENABLE
+    m_dcb.ByteSize = 8;
     m_wake.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     m_thread = std::thread([this] { Run(); });
 }
@@ -140,6 +149,15 @@ BOOL SerialPort::Submit(RequestPtr request, DWORD* transferred)
             DeviceGone();
     }
     OVERLAPPED* ov = request->overlapped;
+    request->thread = GetCurrentThreadId();
+    if (m_dcb.fAbortOnError && m_lineErrors != 0) {
+        // Nothing passes until ClearCommError.
+        if (ov) {
+            ov->Internal = statusOf(ERROR_OPERATION_ABORTED);
+            ov->InternalHigh = 0;
+        }
+        return Fail(ERROR_OPERATION_ABORTED);
+    }
     if (m_gone) {
         if (ov) {
             ov->Internal = statusOf(ERROR_BAD_COMMAND);
@@ -260,6 +278,33 @@ void SerialPort::AbortAll(std::deque<RequestPtr>& queue, DWORD error)
     for (RequestPtr& r : queue)
         Complete(*r, error);
     queue.clear();
+}
+
+int SerialPort::AbortMatching(std::deque<RequestPtr>& queue, const CancelScope& scope)
+{
+    int ended = 0;
+    for (auto it = queue.begin(); it != queue.end();) {
+        Request& r = **it;
+        if ((scope.thread == 0 || r.thread == scope.thread) && (!scope.only || r.overlapped == scope.only)) {
+            Complete(r, ERROR_OPERATION_ABORTED);
+            it = queue.erase(it);
+            ++ended;
+        } else {
+            ++it;
+        }
+    }
+    return ended;
+}
+
+int SerialPort::CancelRequests(CancelScope scope)
+{
+    int ended = 0;
+    {
+        Lock lock(m_mutex);
+        ended = AbortMatching(m_reads, scope) + AbortMatching(m_writes, scope);
+    }
+    Wake();
+    return ended;
 }
 
 void SerialPort::DeviceGone()
@@ -403,6 +448,67 @@ BOOL SerialPort::Purge(DWORD flags)
     if (flags & PURGE_RXCLEAR)
         ::tcflush(m_tty.Fd(), TCIFLUSH);
     return TRUE;
+}
+
+BOOL SerialPort::GetState(DCB* dcb)
+{
+    Lock lock(m_mutex);
+    if (m_closed)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (m_gone)
+        return Fail(ERROR_BAD_COMMAND);
+    *dcb = m_dcb;
+    return TRUE;
+}
+
+BOOL SerialPort::SetState(const DCB& dcb)
+{
+    if (dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.BaudRate == 0)
+        return Fail(ERROR_INVALID_PARAMETER);
+    Lock lock(m_mutex);
+    if (m_closed)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (m_gone)
+        return Fail(ERROR_BAD_COMMAND);
+    m_dcb = dcb;
+    m_dcb.DCBlength = sizeof(DCB);
+    return TRUE;
+}
+
+BOOL SerialPort::ClearError(DWORD* errors, COMSTAT* stat)
+{
+    Lock lock(m_mutex);
+    if (m_closed)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (m_gone)
+        return Fail(ERROR_BAD_COMMAND);
+    if (errors)
+        *errors = m_lineErrors;
+    m_lineErrors = 0;
+    if (stat) {
+        *stat = COMSTAT{};
+        int waiting = 0;
+        if (::ioctl(m_tty.Fd(), FIONREAD, &waiting) == 0 && waiting > 0)
+            stat->cbInQue = static_cast<DWORD>(waiting);
+        for (const RequestPtr& r : m_writes)
+            stat->cbOutQue += r->size - r->done;
+    }
+    return TRUE;
+}
+
+void SerialPort::LineError(DWORD errors)
+{
+    {
+        Lock lock(m_mutex);
+        if (m_closed || m_gone)
+            return;
+        m_lineErrors |= errors;
+        if (!m_dcb.fAbortOnError)
+            return;
+        AbortAll(m_reads, ERROR_OPERATION_ABORTED);
+        AbortAll(m_writes, ERROR_OPERATION_ABORTED);
+    }
+    Wake();
 }
 
 } // namespace plat::serial

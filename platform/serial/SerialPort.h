@@ -39,7 +39,17 @@ public:
     BOOL GetTimeouts(COMMTIMEOUTS* timeouts);
     BOOL SetTimeouts(const COMMTIMEOUTS& timeouts);
     BOOL Purge(DWORD flags);
-    BOOL CancelRequests() override { return Purge(PURGE_RXABORT | PURGE_TXABORT); }
+    int CancelRequests(CancelScope scope) override;
+    BOOL GetState(DCB* dcb);
+    BOOL SetState(const DCB& dcb);
+    // ClearCommError: hands out and clears the line errors, and lets
+    // requests through again after an abort on error.
+    BOOL ClearError(DWORD* errors, COMSTAT* stat);
+    // The line reports errors (CE_FRAME, CE_OVERRUN...), as a noisy line or a
+    // mismatched speed gives them. With fAbortOnError set, outstanding
+    // requests end with ERROR_OPERATION_ABORTED and new ones fail so until
+    // ClearCommError.
+    void LineError(DWORD errors);
     // Requests queued and not yet complete (-1 once closed).
     int Queued();
 
@@ -57,6 +67,7 @@ private:
     bool ProgressWrite(Request& request, clock::TimePoint now);
     void Complete(Request& request, DWORD error);
     void AbortAll(std::deque<RequestPtr>& queue, DWORD error);
+    int AbortMatching(std::deque<RequestPtr>& queue, const CancelScope& scope);
     void DeviceGone();
     void Run();
     void Wake();
@@ -67,6 +78,8 @@ private:
     const Io m_io;
     std::function<void()> m_onClosed;
     COMMTIMEOUTS m_timeouts{};
+    DCB m_dcb{};
+    DWORD m_lineErrors = 0; // CE_* since the last ClearCommError
     std::deque<RequestPtr> m_reads;
     std::deque<RequestPtr> m_writes;
     bool m_gone = false;

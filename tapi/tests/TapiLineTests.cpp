@@ -5,6 +5,7 @@
 #include "ModemDevice.h"
 #include "Trace.h"
 #include "boot/Boot.h"
+#include "serial/Serial.h"
 #include "tapi/TestView.h"
 #include "tapi/testing/PtyPort.h"
 #include "tapi/testing/TapiMachine.h"
@@ -397,4 +398,36 @@ TEST(TapiLineDefaultMachine, TheModemThatDiscoveryFindsIsReachedThroughItsLine)
     EXPECT_NE(readUntil(line, "OK").find("OK"), std::string::npos);
     line.Close();
     EXPECT_TRUE(portFree(modem.GetAttachedTo()));
+}
+
+// A read or write that ends with an error (a purge by another user of the
+// port, a line error while the port aborts on errors) gives no byte for
+// that call, and the next call starts a new request: the exchange goes on.
+TEST_F(TapiLineTest, ARequestThatEndsWithAnErrorDoesNotBlockThePort)
+{
+    ASSERT_EQ(Load(kModemOnCom3), "");
+    CTapiLine line;
+    ASSERT_EQ(line.Open(kName, "COM3"), 0);
+    ASSERT_EQ(line.MakeCall(NULL), 0);
+    ASSERT_TRUE(writeAll(line, "AT\r\n"));
+    ASSERT_NE(readUntil(line, "OK\r\n").find("OK\r\n"), std::string::npos);
+
+    struct Case {
+        const char* what;
+        std::function<bool()> fault;
+    } cases[] = {
+        {"purge", [] { return plat::serial::PurgeOpenPort("COM3", PURGE_RXABORT | PURGE_TXABORT); }},
+        {"line error with fAbortOnError",
+         [] { return plat::serial::SetAbortOnError("COM3", true) && plat::serial::RaiseLineError("COM3", CE_FRAME); }},
+    };
+    for (const Case& c : cases) {
+        char ch = 0;
+        EXPECT_EQ(line.ReadByte(&ch), 0) << c.what << ": nothing to read, a read is now pending";
+        ASSERT_TRUE(c.fault()) << c.what;
+        EXPECT_EQ(line.ReadByte(&ch), 0) << c.what << ": the aborted read gives no byte";
+        ASSERT_TRUE(writeAll(line, "ATI3\r\n")) << c.what;
+        std::string reply = readUntil(line, "OK\r\n");
+        EXPECT_NE(reply.find("Virtual Data Fax Modem 1.0"), std::string::npos) << c.what << ": " << reply;
+    }
+    line.Close();
 }

@@ -25,9 +25,12 @@ TEST(Machine, ReadsVersionLanguagesAndFolders)
     EXPECT_EQ(m->Langs().userDefault, 1031);
     EXPECT_EQ(m->Langs().userUI, 0x0c0c);
     EXPECT_EQ(m->WindowsDirectory(), "C:\\WINDOWS");
-    ASSERT_FALSE(m->Folders().empty());
-    EXPECT_EQ(m->Folders().front().windowsUpper, "C:\\PROGRAM FILES\\TOOL");
-    EXPECT_EQ(m->Folders().front().host, profile.Folder() + "/tool");
+    // The profile's folder, and the user's local application data that
+    // every machine has, longest first.
+    ASSERT_EQ(m->Folders().size(), 4u);
+    EXPECT_EQ(m->Folders()[0].windowsUpper, "C:\\USERS\\USER\\APPDATA\\LOCAL");
+    EXPECT_EQ(m->Folders()[1].windowsUpper, "C:\\PROGRAM FILES\\TOOL");
+    EXPECT_EQ(m->Folders()[1].host, profile.Folder() + "/tool");
 }
 
 TEST(Machine, RefusesBrokenProfilesNamingFileAndLineOrKey)

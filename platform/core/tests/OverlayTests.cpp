@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -97,7 +99,10 @@ TEST_F(Overlay, RelativeFilesComeFromTheLayerThatHasThem)
     Put("top/machine.json", R"({"base": "bottom"})");
     ASSERT_EQ(Load("top"), "");
     EXPECT_EQ(plat::CurrentMachine()->ProfilePath("tool"), m_parent.Path("bottom/tool"));
-    EXPECT_EQ(plat::CurrentMachine()->Folders().front().host, m_parent.Path("bottom/tool"));
+    const auto& folders = plat::CurrentMachine()->Folders();
+    auto tool = std::find_if(folders.begin(), folders.end(), [](const auto& f) { return f.windowsUpper == "C:\\TOOL"; });
+    ASSERT_NE(tool, folders.end());
+    EXPECT_EQ(tool->host, m_parent.Path("bottom/tool"));
 }
 
 TEST_F(Overlay, BrokenChainsAreRefusedNamingFileAndKey)

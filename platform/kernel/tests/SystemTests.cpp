@@ -98,3 +98,13 @@ TEST(System, ProcessTimesCountThisProcessOnly)
     EXPECT_FALSE(GetProcessTimes(reinterpret_cast<HANDLE>(0x1234), &created, &exited, &kernel, &user));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
+
+// A debugger listens exactly when the debug channel has a destination.
+TEST(System, ADebuggerIsPresentWhenTheDebugChannelIsWatched)
+{
+    unsetenv("RAVLIN_DEBUG_OUTPUT");
+    EXPECT_FALSE(IsDebuggerPresent());
+    setenv("RAVLIN_DEBUG_OUTPUT", "stderr", 1);
+    EXPECT_TRUE(IsDebuggerPresent());
+    unsetenv("RAVLIN_DEBUG_OUTPUT");
+}

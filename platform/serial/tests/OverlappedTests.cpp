@@ -206,3 +206,100 @@ TEST_F(SerialTest, CancelIoEndsOutstandingRequestsAndKeepsThePortOpen)
     EXPECT_FALSE(CancelIo(port));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
+
+// CancelIo ends only the calling thread's requests; CancelIoEx with no
+// OVERLAPPED ends every thread's, and fails with ERROR_NOT_FOUND when none
+// is left.
+TEST_F(SerialTest, CancelIoIsPerThreadAndCancelIoExCancelsThemAll)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    Overlapped read;
+    char c = 0;
+    DWORD n = 0;
+    std::thread([&] {
+        ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+        ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    }).join();
+    EXPECT_TRUE(CancelIo(port));
+    EXPECT_FALSE(read.Signalled(50)) << "another thread's read stays outstanding";
+    EXPECT_TRUE(CancelIoEx(port, nullptr));
+    EXPECT_TRUE(read.Signalled(2000));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(CancelIoEx(port, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_FOUND));
+    CloseHandle(port);
+}
+
+// A purge ends the pending requests it names with ERROR_OPERATION_ABORTED.
+// With fAbortOnError set, a line error ends them the same way and every
+// later request fails so until ClearCommError, which reports the error.
+TEST_F(SerialTest, PurgeAndAbortOnErrorEndRequestsWithOperationAborted)
+{
+    HANDLE port = OpenPort("COM3");
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    char c = 0;
+    DWORD n = 0;
+    {
+        Overlapped read;
+        ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+        ASSERT_TRUE(PurgeComm(port, PURGE_RXABORT | PURGE_RXCLEAR));
+        ASSERT_TRUE(read.Signalled(2000));
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    }
+
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    ASSERT_TRUE(GetCommState(port, &dcb));
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.fAbortOnError, 0u);
+    // Without fAbortOnError a line error is only reported.
+    ASSERT_TRUE(plat::serial::RaiseLineError("COM3", CE_FRAME));
+    {
+        Overlapped read;
+        ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+        CancelIoEx(port, nullptr);
+    }
+    DWORD errors = 0;
+    COMSTAT stat{};
+    ASSERT_TRUE(ClearCommError(port, &errors, &stat));
+    EXPECT_EQ(errors, DWORD{CE_FRAME});
+
+    dcb.fAbortOnError = 1;
+    ASSERT_TRUE(SetCommState(port, &dcb));
+    Overlapped read;
+    ASSERT_FALSE(ReadFile(port, &c, 1, &n, &read.ov));
+    ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_IO_PENDING));
+    ASSERT_TRUE(plat::serial::RaiseLineError("COM3", CE_OVERRUN));
+    ASSERT_TRUE(read.Signalled(2000));
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetOverlappedResult(port, &read.ov, &n, FALSE));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Overlapped write;
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(WriteFile(port, "AT\r", 3, &n, &write.ov)) << "blocked until ClearCommError";
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_OPERATION_ABORTED));
+    }
+    ASSERT_TRUE(ClearCommError(port, &errors, nullptr));
+    EXPECT_EQ(errors, DWORD{CE_OVERRUN});
+    ASSERT_TRUE(ClearCommError(port, &errors, nullptr));
+    EXPECT_EQ(errors, 0u) << "reported once";
+    Overlapped write;
+    EXPECT_TRUE(WriteFile(port, "AT\r", 3, &n, &write.ov) || GetLastError() == ERROR_IO_PENDING);
+
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(ClearCommError(INVALID_HANDLE_VALUE, &errors, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    dcb.ByteSize = 9;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(SetCommState(port, &dcb));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    CloseHandle(port);
+}
