@@ -1,4 +1,5 @@
 #include "framework/AddressLine.h"
+#include "framework/bridge/TextCodec.h"
 
 #include <windowsx.h>
 
@@ -13,15 +14,6 @@ HFONT lineFont(HWND window)
     HWND parent = GetParent(window);
     auto font = reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));
     return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-std::wstring wideOf(const std::string& text)
-{
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
-    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    return wide;
 }
 
 bool registerClass(HINSTANCE module, WNDPROC procedure)
@@ -102,8 +94,8 @@ void AddressLine::Paint(HDC dc)
 
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ previous = SelectObject(dc, font);
-    std::wstring note = wideOf(m_note + " ");
-    std::wstring link = wideOf(m_address);
+    WideText note = ToWide(CP_UTF8, m_note + " ");
+    WideText link = ToWide(CP_UTF8, m_address);
     SIZE noteSize = {};
     GetTextExtentPoint32W(dc, note.c_str(), static_cast<int>(note.size()), &noteSize);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));

@@ -1,4 +1,5 @@
 #include "framework/BrowserControl.h"
+#include "framework/bridge/TextCodec.h"
 
 #include <exdisp.h>
 #include <mshtmhst.h>
@@ -16,15 +17,6 @@ std::string hresultText(const char* step, HRESULT result)
     char text[96];
     std::snprintf(text, sizeof(text), "%s failed (0x%08lx)", step, static_cast<unsigned long>(result));
     return text;
-}
-
-std::wstring wideOf(const std::string& text)
-{
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, NULL, 0);
-    std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1)
-        MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-    return wide;
 }
 
 template <typename T> void release(T*& pointer)
@@ -281,7 +273,7 @@ BrowserControl::~BrowserControl()
 
 bool BrowserControl::Navigate(const std::string& address)
 {
-    BSTR url = SysAllocString(wideOf(address).c_str());
+    BSTR url = SysAllocString(ToWide(CP_UTF8, address).c_str());
     if (!url)
         return false;
     VARIANT empty;

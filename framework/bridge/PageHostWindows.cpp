@@ -1,4 +1,5 @@
 #include "framework/bridge/PageHost.h"
+#include "framework/bridge/TextCodec.h"
 
 #include <windows.h>
 
@@ -13,14 +14,7 @@ std::optional<std::string> HostFolder(const std::string& windowsPath)
 
 std::filesystem::path HostPath(const std::string& ansiPath)
 {
-    if (ansiPath.empty())
-        return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, ansiPath.data(), static_cast<int>(ansiPath.size()), nullptr, 0);
-    if (length <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansiPath.data(), static_cast<int>(ansiPath.size()), wide.data(), length);
-    return std::filesystem::path(wide);
+    return std::filesystem::path(ToWide(CP_ACP, ansiPath));
 }
 
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& name)

@@ -5,11 +5,8 @@
 #include <string>
 
 namespace plat::ui {
-namespace {
 
-using WideText = std::basic_string<WCHAR>;
-
-WideText toWide(UINT codePage, const std::string& text)
+WideText ToWide(UINT codePage, const std::string& text)
 {
     if (text.empty())
         return {};
@@ -21,7 +18,7 @@ WideText toWide(UINT codePage, const std::string& text)
     return wide;
 }
 
-std::string fromWide(UINT codePage, const WideText& wide)
+std::string FromWide(UINT codePage, const WideText& wide)
 {
     if (wide.empty())
         return {};
@@ -35,16 +32,14 @@ std::string fromWide(UINT codePage, const WideText& wide)
     return text;
 }
 
-} // namespace
-
 std::string AnsiToUtf8(const std::string& text)
 {
-    return fromWide(CP_UTF8, toWide(CP_ACP, text));
+    return FromWide(CP_UTF8, ToWide(CP_ACP, text));
 }
 
 std::string Utf8ToAnsi(const std::string& text)
 {
-    return fromWide(CP_ACP, toWide(CP_UTF8, text));
+    return FromWide(CP_ACP, ToWide(CP_UTF8, text));
 }
 
 } // namespace plat::ui

@@ -5,9 +5,18 @@
 // with CP_ACP), so the page shows what the A functions returned.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace plat::ui {
+
+using WideText = std::basic_string<WCHAR>;
+
+// The text in UTF-16 from the given code page (CP_ACP, CP_UTF8), and back;
+// "" where the system cannot convert it.
+WideText ToWide(UINT codePage, const std::string& text);
+std::string FromWide(UINT codePage, const WideText& wide);
 
 std::string AnsiToUtf8(const std::string& text);
 // A character the ANSI code page lacks becomes its default character ('?').
