@@ -74,7 +74,9 @@ class Session:
     def make(self):
         self.run("bash", os.path.join(ROOT, "tools", "wine", "make-prefix.sh"), self.prefix, "default",
                  check=True, capture_output=True)
-        setup = sorted(glob.glob(os.path.join(self.dist, "Ravlin-*-setup.exe")))[-1]
+        # The 64-bit installer itself: the 32-bit setup that carries it cannot
+        # run on the 64-bit-only Wine here.
+        setup = sorted(glob.glob(os.path.join(self.dist, "Ravlin-*-setup64.exe")))[-1]
         self.run(WINE, setup, "/S", check=True, capture_output=True)
         self.run(WINESERVER, "-w")
         self.run("x86_64-w64-mingw32-gcc", "-O2", "-Wall", "-Wextra", "-o", self.helper,
@@ -235,7 +237,7 @@ def main():
     parser.add_argument("--artifacts", default=os.path.join(ROOT, "artifacts", "wine-window"))
     args = parser.parse_args()
     if not os.path.exists(os.path.join(args.dist, "ravlin64.exe")) or \
-            not glob.glob(os.path.join(args.dist, "Ravlin-*-setup.exe")):
+            not glob.glob(os.path.join(args.dist, "Ravlin-*-setup64.exe")):
         print(f"skipped: no ravlin64.exe or setup program in {args.dist} (bash tools/build-windows.sh)")
         return 77
     for tool in ("Xvfb", "xdotool", "import"):
