@@ -2,7 +2,7 @@
 // their own, and the pages keep their titles.
 #include "framework/DialogResources.h"
 
-namespace plat::ui {
+namespace afx {
 
 std::string DialogCaption(HINSTANCE, LPCSTR)
 {
@@ -14,4 +14,4 @@ std::string IconFile(HINSTANCE, LPCSTR)
     return "";
 }
 
-} // namespace plat::ui
+} // namespace afx
