@@ -1,12 +1,13 @@
 // Overlay profiles: the chain of bases, machine.json merged as a JSON merge
 // patch, the layered drive C:, and the refusals that name file and key.
 #include "core/Machine.h"
+#include "core/Overlay.h"
 #include "core/testing/TempProfile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -137,6 +138,46 @@ TEST_F(Overlay, BrokenChainsAreRefusedNamingFileAndKey)
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
         EXPECT_NE(message.find(c.more), std::string::npos) << c.name << ": " << message;
     }
+}
+
+// The Python tools (diagnose.py, make-overlay.py) merge profiles through
+// tools/profiles: on every built-in machine they must come to the same
+// machine.json as the platform.
+std::string commandOutput(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        *status = -1;
+        return output;
+    }
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        output.append(buffer, got);
+    *status = pclose(pipe);
+    return output;
+}
+
+TEST(OverlayTools, BuiltInMachinesMergeAsThePythonToolsMergeThem)
+{
+    int overlays = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(RAVLIN_SOURCE_DIR "/machines")) {
+        std::string folder = entry.path().string();
+        if (!std::filesystem::exists(folder + "/machine.json"))
+            continue;
+        std::vector<plat::overlay::Layer> chain;
+        plat::ProfileError error;
+        ASSERT_TRUE(plat::overlay::ReadChain(folder, &chain, &error)) << error.ToString();
+        overlays += chain.size() > 1 ? 1 : 0;
+        int status = 0;
+        std::string merged = commandOutput("cd '" RAVLIN_SOURCE_DIR "/tools' && python3 -m profiles merged '" + folder +
+                                               "' '" RAVLIN_SOURCE_DIR "' 2>&1",
+                                           &status);
+        ASSERT_EQ(status, 0) << folder << ": " << merged;
+        EXPECT_EQ(nlohmann::json::parse(merged), plat::overlay::MergedJson(chain)) << folder;
+    }
+    EXPECT_GT(overlays, 0);
 }
 
 } // namespace
