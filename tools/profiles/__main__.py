@@ -1,6 +1,7 @@
-"""python3 -m profiles merged FOLDER [PROGRAM_DIR]: prints the machine.json
-the profile in FOLDER amounts to, its bases merged in (bare base names not
-found beside it are looked up in PROGRAM_DIR/machines, default the repo)."""
+"""python3 -m profiles merged FOLDER...: prints the machine.json each profile
+amounts to, its bases merged in, as one JSON list in the order given (bare
+base names not found beside a profile are looked up in machines/ of the
+repository)."""
 
 import json
 import sys
@@ -10,11 +11,11 @@ from .version import ROOT
 
 
 def main(argv):
-    if len(argv) not in (2, 3) or argv[0] != "merged":
+    if len(argv) < 2 or argv[0] != "merged":
         print(__doc__.strip(), file=sys.stderr)
         return 2
     try:
-        merged = overlay.merged_json(argv[1], argv[2] if len(argv) == 3 else ROOT)
+        merged = [overlay.merged_json(folder, ROOT) for folder in argv[1:]]
     except ValueError as error:
         print(error, file=sys.stderr)
         return 1

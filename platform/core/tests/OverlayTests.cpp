@@ -161,21 +161,26 @@ std::string commandOutput(const std::string& command, int* status)
 
 TEST(OverlayTools, BuiltInMachinesMergeAsThePythonToolsMergeThem)
 {
-    int overlays = 0;
+    std::vector<std::string> folders;
     for (const auto& entry : std::filesystem::directory_iterator(RAVLIN_SOURCE_DIR "/machines")) {
-        std::string folder = entry.path().string();
-        if (!std::filesystem::exists(folder + "/machine.json"))
-            continue;
+        if (std::filesystem::exists(entry.path() / "machine.json"))
+            folders.push_back(entry.path().string());
+    }
+    std::string command = "cd '" RAVLIN_SOURCE_DIR "/tools' && python3 -B -m profiles merged";
+    for (const std::string& folder : folders)
+        command += " '" + folder + "'";
+    int status = 0;
+    std::string output = commandOutput(command + " 2>&1", &status);
+    ASSERT_EQ(status, 0) << output;
+    nlohmann::json merged = nlohmann::json::parse(output);
+    ASSERT_EQ(merged.size(), folders.size());
+    int overlays = 0;
+    for (size_t i = 0; i < folders.size(); ++i) {
         std::vector<plat::overlay::Layer> chain;
         plat::ProfileError error;
-        ASSERT_TRUE(plat::overlay::ReadChain(folder, &chain, &error)) << error.ToString();
+        ASSERT_TRUE(plat::overlay::ReadChain(folders[i], &chain, &error)) << error.ToString();
         overlays += chain.size() > 1 ? 1 : 0;
-        int status = 0;
-        std::string merged = commandOutput("cd '" RAVLIN_SOURCE_DIR "/tools' && python3 -m profiles merged '" + folder +
-                                               "' '" RAVLIN_SOURCE_DIR "' 2>&1",
-                                           &status);
-        ASSERT_EQ(status, 0) << folder << ": " << merged;
-        EXPECT_EQ(nlohmann::json::parse(merged), plat::overlay::MergedJson(chain)) << folder;
+        EXPECT_EQ(merged[i], plat::overlay::MergedJson(chain)) << folders[i];
     }
     EXPECT_GT(overlays, 0);
 }
