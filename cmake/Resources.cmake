@@ -72,10 +72,10 @@ function(ravlin_embed_resources target rcfile)
     COMMAND ${RAVLIN_WINDRES}
             --preprocessor=${CMAKE_C_COMPILER} --preprocessor-arg=-E --preprocessor-arg=-xc
             --preprocessor-arg=-DRC_INVOKED
-            -I ${rcdir} -I ${RAVLIN_WIN32_INCLUDE}
+            -I ${rcdir} -I ${RAVLIN_WIN32_INCLUDE} -I ${RAVLIN_GENERATED_DIR}
             -O res -i ${rc} -o ${res}
     WORKING_DIRECTORY ${rcdir}
-    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_WIN32_INCLUDE}/winres.h
+    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_GENERATED_DIR}/RavlinVersion.h ${RAVLIN_WIN32_INCLUDE}/winres.h
     COMMENT "Compiling resources ${base}.rc"
     VERBATIM)
   add_custom_command(OUTPUT ${cpp}

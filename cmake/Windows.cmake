@@ -67,9 +67,9 @@ function(ravlin_embed_resources target rcfile)
     COMMAND ${CMAKE_RC_COMPILER}
             --preprocessor=${CMAKE_C_COMPILER} --preprocessor-arg=-E --preprocessor-arg=-xc
             --preprocessor-arg=-DRC_INVOKED
-            -I ${rcdir} -O coff -i ${rc} -o ${object}
+            -I ${rcdir} -I ${RAVLIN_GENERATED_DIR} -O coff -i ${rc} -o ${object}
     WORKING_DIRECTORY ${rcdir}
-    DEPENDS ${rc} ${inputs} ${E_DEPENDS}
+    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_GENERATED_DIR}/RavlinVersion.h
     COMMENT "Compiling resources ${base}.rc"
     VERBATIM)
   target_sources(${target} PRIVATE ${object})
