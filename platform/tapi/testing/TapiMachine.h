@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/testing/TempProfile.h"
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 #include "serial/Serial.h"
 #include "tapi/TapiProfile.h"
 
