@@ -5,20 +5,13 @@
 
 #include <tapi.h>
 
+using fake::PumpClock;
 using fake::Reply;
 using harness::CEngineProbe;
 using harness::Dialog;
 using harness::TraceFile;
 
 namespace {
-
-// While the line is closed the only thing a run can wait for is the
-// clock (the card test's settling wait): let it run fast there.
-void PumpClock()
-{
-    if (!fake::LineOpen())
-        plat::clock::Advance(std::chrono::milliseconds(200));
-}
 
 class Runs : public ::testing::Test {
 protected:

@@ -8,18 +8,13 @@
 #include <memory>
 #include <mutex>
 
+using fake::PumpClock;
 using fake::Reply;
 using harness::CEngineProbe;
 using harness::Dialog;
 using harness::TraceFile;
 
 namespace {
-
-void PumpClock()
-{
-    if (!fake::LineOpen())
-        plat::clock::Advance(std::chrono::milliseconds(200));
-}
 
 // Lets the test start an engine at a stage of its choice, the way
 // ResumeTest starts it at the start stage.

@@ -1,5 +1,6 @@
 #include "framework/bridge/PageFolder.h"
 
+#include "framework/bridge/HttpMessage.h"
 #include "framework/bridge/PageHost.h"
 
 #include <algorithm>
@@ -50,17 +51,6 @@ bool servableName(const std::string& name)
 {
     return !name.empty() && name[0] != '.' && name.find('\\') == std::string::npos &&
            name.find('\0') == std::string::npos;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -173,19 +163,7 @@ std::string EncodePath(const std::string& decoded)
 
 std::string DecodePath(const std::string& encoded)
 {
-    std::string out;
-    for (size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == '%' && i + 2 < encoded.size()) {
-            int high = hexValue(encoded[i + 1]), low = hexValue(encoded[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out += static_cast<char>(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        out += encoded[i];
-    }
-    return out;
+    return DecodeUrlPart(encoded, false);
 }
 
 } // namespace afx::bridge::pages

@@ -1,6 +1,7 @@
 #include "core/CodePages.h"
 
 #include "core/Machine.h"
+#include "core/Unicode.h"
 
 #include <algorithm>
 #include <array>
@@ -363,6 +364,25 @@ size_t CharBoundary(UINT codePage, std::string_view bytes, size_t limit)
         end = i;
     }
     return end;
+}
+
+std::string DecodeToUtf8(UINT codePage, std::string_view bytes)
+{
+    return text::Utf16ToUtf8(Decode(codePage, bytes).text);
+}
+
+std::string ToMachineAnsi(std::string_view utf8)
+{
+    if (text::IsAscii(utf8))
+        return std::string(utf8);
+    return Encode(SystemAnsiCodePage(), text::Utf8ToUtf16(utf8), "?").bytes;
+}
+
+std::string FromMachineAnsi(std::string_view ansi)
+{
+    if (text::IsAscii(ansi))
+        return std::string(ansi);
+    return DecodeToUtf8(SystemAnsiCodePage(), ansi);
 }
 
 void AppendUtf8(char32_t c, std::string* out)

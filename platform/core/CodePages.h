@@ -51,6 +51,16 @@ struct Decoded {
 // a lead byte at the end gives '?'; invalid UTF-8 gives U+FFFD.
 Decoded Decode(UINT codePage, std::string_view bytes);
 
+// The code page's bytes as UTF-8 text, by the rules of Decode.
+std::string DecodeToUtf8(UINT codePage, std::string_view bytes);
+
+// UTF-8 text <-> the machine's ANSI code page, for the "A" functions.
+// Characters the page lacks become '?'; ASCII text passes unchanged. Text
+// converts as a whole, so that a trail byte equal to '\' stays part of its
+// character.
+std::string ToMachineAnsi(std::string_view utf8);
+std::string FromMachineAnsi(std::string_view ansi);
+
 // Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
 // past U+10FFFF).
 void AppendUtf8(char32_t codePoint, std::string* out);

@@ -1,7 +1,8 @@
 #include "core/DriveView.h"
 
+#include "core/AsciiText.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -11,13 +12,6 @@ namespace fs = std::filesystem;
 
 namespace plat::overlay {
 namespace {
-
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // One entry of the merged drive, keyed by its lower-cased relative path.
 struct Entry {
@@ -37,7 +31,7 @@ std::string spell(const Tree& tree, const std::string& relative)
     while (start <= relative.size()) {
         size_t slash = relative.find('/', start);
         std::string prefix = relative.substr(0, slash);
-        auto it = tree.find(lower(prefix));
+        auto it = tree.find(text::LowerAscii(prefix));
         std::string part = relative.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (it != tree.end()) {
             std::string known = it->second.relative;
@@ -61,7 +55,7 @@ bool addLayer(const Layer& layer, Tree* tree, ProfileError* error)
     for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec)) {
         std::string relative = fs::relative(it->path(), root, ec).generic_string();
-        std::string key = lower(relative);
+        std::string key = text::LowerAscii(relative);
         std::string spelt = spell(*tree, relative);
         bool folder = it->is_directory(ec);
         if (folder) {
@@ -102,11 +96,11 @@ bool removeFiles(const Layer& layer, Tree* tree, ProfileError* error)
         }
         std::string path = item.get<std::string>();
         std::replace(path.begin(), path.end(), '\\', '/');
-        if (path.size() < 4 || lower(path.substr(0, 3)) != "c:/") {
+        if (path.size() < 4 || text::LowerAscii(path.substr(0, 3)) != "c:/") {
             *error = ProfileError{layer.jsonPath, 0, key, "\"" + item.get<std::string>() + "\" is not a path on drive C:"};
             return false;
         }
-        std::string target = lower(path.substr(3));
+        std::string target = text::LowerAscii(path.substr(3));
         while (!target.empty() && target.back() == '/')
             target.pop_back();
         auto first = tree->find(target);

@@ -1,5 +1,6 @@
 #include "core/LastError.h"
 
+#include <win/errors.h>
 #include <win/kernel.h>
 
 namespace {
@@ -22,6 +23,12 @@ BOOL Fail(DWORD error)
 {
     t_lastError = error;
     return FALSE;
+}
+
+BOOL Finish(DWORD error)
+{
+    t_lastError = error;
+    return error == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 } // namespace plat

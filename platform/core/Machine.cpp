@@ -1,10 +1,10 @@
 #include "core/Machine.h"
 
+#include "core/AsciiText.h"
 #include "core/DriveView.h"
 #include "core/Overlay.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -57,9 +57,7 @@ std::string upperWindowsFolder(std::string path)
         path.pop_back();
     if (path.size() == 3 && path[2] == '\\')
         path.pop_back(); // "C:\" -> "C:"
-    for (char& c : path)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return path;
+    return text::UpperAscii(std::move(path));
 }
 
 bool parseUInt(const nlohmann::json& value, DWORD* out)

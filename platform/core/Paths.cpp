@@ -1,5 +1,6 @@
 #include "core/Paths.h"
 
+#include "core/AsciiText.h"
 #include "core/CodePages.h"
 #include "core/LastError.h"
 #include "core/Machine.h"
@@ -69,13 +70,6 @@ std::string resolveBelow(const std::string& base, const std::vector<std::string>
     return result.empty() ? "/" : result;
 }
 
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool isAscii(const std::string& text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -127,14 +121,14 @@ std::string DeviceName(const char* windowsPath)
         name.resize(cut);
     while (!name.empty() && name.back() == ' ')
         name.pop_back();
-    std::string up = upper(name);
+    std::string up = text::UpperAscii(name);
     if (up.size() == 4 && (up.compare(0, 3, "COM") == 0 || up.compare(0, 3, "LPT") == 0) && up[3] >= '1' &&
         up[3] <= '9')
         return up;
     // "\\.\COM10" style names reach any port number.
     std::string path = windowsPath;
     if (path.size() > 4 && path.compare(0, 4, "\\\\.\\") == 0) {
-        std::string dev = upper(path.substr(4));
+        std::string dev = text::UpperAscii(path.substr(4));
         if (dev.size() > 3 && dev.compare(0, 3, "COM") == 0 &&
             std::all_of(dev.begin() + 3, dev.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
             return dev;
@@ -157,7 +151,7 @@ std::optional<std::string> ToHost(const char* windowsPath)
     std::string path = AnsiToHostName(windowsPath);
     if (path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':') {
         const Machine* machine = CurrentMachine();
-        std::string upperPath = upper(path);
+        std::string upperPath = text::UpperAscii(path);
         std::replace(upperPath.begin(), upperPath.end(), '/', '\\');
         if (machine) {
             for (const auto& mapping : machine->Folders()) {

@@ -1,5 +1,6 @@
 #include "devinst/Decorations.h"
 
+#include "core/AsciiText.h"
 #include "devinst/Text.h"
 
 #include <cstdlib>
@@ -27,7 +28,7 @@ bool parseNumber(const std::string& text, DWORD* out)
 
 std::optional<Decoration> parseDecoration(const std::string& written)
 {
-    std::vector<std::string> parts = SplitList(Upper(Trim(written)), '.');
+    std::vector<std::string> parts = SplitList(plat::text::UpperAscii(Trim(written)), '.');
     if (parts.empty() || parts[0].compare(0, 2, "NT") != 0)
         return std::nullopt;
     Decoration d;

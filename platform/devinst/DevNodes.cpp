@@ -1,5 +1,6 @@
 #include "devinst/DevNodes.h"
 
+#include "core/AsciiText.h"
 #include "core/Machine.h"
 #include "devinst/Text.h"
 
@@ -163,7 +164,7 @@ bool LoadDevNodes(const Machine& machine, ProfileError* error)
                 *error = machine.KeyError(where, "a problem number needs DN_HAS_PROBLEM in the status");
                 return false;
             }
-            if (!present.emplace(Upper(id), state).second) {
+            if (!present.emplace(plat::text::UpperAscii(id), state).second) {
                 *error = machine.KeyError(where, "the same device is listed twice (instance IDs ignore case)");
                 return false;
             }
@@ -177,7 +178,7 @@ bool LoadDevNodes(const Machine& machine, ProfileError* error)
 std::optional<DevNodeState> FindDevNode(const std::string& instanceId)
 {
     std::lock_guard<std::mutex> lock(tables().mutex);
-    auto it = tables().present.find(Upper(instanceId));
+    auto it = tables().present.find(plat::text::UpperAscii(instanceId));
     if (it == tables().present.end())
         return std::nullopt;
     return it->second;
@@ -187,7 +188,7 @@ DWORD DevInstOf(const std::string& instanceId)
 {
     Tables& t = tables();
     std::lock_guard<std::mutex> lock(t.mutex);
-    auto [it, added] = t.handleOf.emplace(Upper(instanceId), static_cast<DWORD>(t.idOf.size() + 1));
+    auto [it, added] = t.handleOf.emplace(plat::text::UpperAscii(instanceId), static_cast<DWORD>(t.idOf.size() + 1));
     if (added)
         t.idOf.push_back(instanceId);
     else

@@ -1,5 +1,6 @@
 #include "devinst/DeviceTree.h"
 
+#include "core/AsciiText.h"
 #include "devinst/Text.h"
 
 #include <cfgmgr32.h>
@@ -15,7 +16,7 @@ std::vector<std::string> sortedSubKeys(const RegKey& key)
     std::vector<std::pair<std::string, std::string>> keyed;
     keyed.reserve(names.size());
     for (std::string& name : names)
-        keyed.emplace_back(Upper(name), std::move(name));
+        keyed.emplace_back(plat::text::UpperAscii(name), std::move(name));
     std::sort(keyed.begin(), keyed.end());
     names.clear();
     for (auto& entry : keyed)

@@ -1,6 +1,7 @@
 #include "devinst/DriverSearch.h"
 
-#include "devinst/InfFile.h"
+#include "core/AsciiText.h"
+#include "devinst/InfHandle.h"
 #include "devinst/Text.h"
 
 #include <windows.h>
@@ -36,7 +37,7 @@ bool isExcluded(const InfFacts& facts, const std::vector<std::string>& ids)
         if (excluded == "*")
             return true;
         for (const std::string& id : ids) {
-            if (Upper(id) == excluded)
+            if (plat::text::UpperAscii(id) == excluded)
                 return true;
         }
     }
@@ -52,7 +53,7 @@ void readExcludeList(HINF inf, const TargetOs& os, InfFacts* facts)
             DWORD count = SetupGetFieldCount(&line);
             for (DWORD i = 1; i <= count; ++i) {
                 if (std::optional<std::string> id = InfField(&line, i))
-                    facts->excluded.push_back(Upper(Trim(*id)));
+                    facts->excluded.push_back(plat::text::UpperAscii(Trim(*id)));
             }
             found = SetupFindNextMatchLineA(&line, key.c_str(), &line);
         }
@@ -159,7 +160,7 @@ bool ParseDriverVersion(const std::string& text, ULONGLONG* out)
 
 void AddClassDriversOfInf(const std::string& infPath, const DriverSearch& search, std::vector<DriverNode>* out)
 {
-    InfFile inf;
+    InfHandle inf;
     if (!inf.Open(infPath, INF_STYLE_WIN4))
         return;
     if (!SameGuid(search.deviceClass, kNullGuid)) {

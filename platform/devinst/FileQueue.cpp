@@ -1,5 +1,6 @@
 #include "devinst/FileQueue.h"
 
+#include "core/AsciiText.h"
 #include "core/LastError.h"
 #include "devinst/Text.h"
 
@@ -45,7 +46,7 @@ DWORD AddCopies(HSPFILEQ handle, const std::vector<std::string>& targets)
     if (!queue)
         return ERROR_INVALID_HANDLE;
     for (const std::string& target : targets) {
-        if (queue->seen.insert(Upper(target)).second)
+        if (queue->seen.insert(plat::text::UpperAscii(target)).second)
             queue->copies.push_back(target);
     }
     return ERROR_SUCCESS;

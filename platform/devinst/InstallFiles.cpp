@@ -1,6 +1,6 @@
 #include "devinst/InstallFiles.h"
 
-#include "devinst/InfFile.h"
+#include "devinst/InfHandle.h"
 #include "devinst/Text.h"
 #include "devinst/WindowsFolder.h"
 #include "inf/DirIds.h"
@@ -70,7 +70,7 @@ DWORD addCopySection(HINF inf, const std::string& section, const std::string& wi
 
 DWORD ListDriverFiles(const DriverNode& driver, const TargetOs& os, std::vector<std::string>* targets)
 {
-    InfFile inf;
+    InfHandle inf;
     if (!inf.Open(driver.infFileName, INF_STYLE_WIN4)) {
         DWORD error = GetLastError();
         return error != ERROR_SUCCESS ? error : ERROR_NO_INF;

@@ -1,5 +1,6 @@
 // Device information sets: SetupDiGetClassDevsA and the calls that walk a
 // set. Exported functions set the last error once, here at the boundary.
+#include "core/AsciiText.h"
 #include "core/LastError.h"
 #include "devinst/DevNodes.h"
 #include "devinst/DeviceInfoSet.h"
@@ -32,7 +33,7 @@ DWORD buildSet(const GUID* classGuid, PCSTR enumerator, DWORD flags, DeviceInfoS
     for (DeviceEntry& entry : ListDevices()) {
         if (!allClasses && !SameGuid(entry.classGuid, *classGuid))
             continue;
-        if (enumerator && *enumerator && !EqualNoCase(EnumeratorOf(entry.instanceId), enumerator))
+        if (enumerator && *enumerator && !plat::text::EqualNoCaseAscii(EnumeratorOf(entry.instanceId), enumerator))
             continue;
         if ((flags & DIGCF_PRESENT) && !FindDevNode(entry.instanceId))
             continue;

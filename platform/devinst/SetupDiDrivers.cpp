@@ -1,5 +1,6 @@
 // Driver lists: building them from INF files, walking them, their details
 // and the selected driver.
+#include "core/AsciiText.h"
 #include "core/LastError.h"
 #include "core/Machine.h"
 #include "devinst/DeviceInfoSet.h"
@@ -16,14 +17,6 @@
 using namespace plat::devinst;
 
 namespace {
-
-BOOL finish(DWORD error)
-{
-    if (error != ERROR_SUCCESS)
-        return plat::Fail(error);
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-}
 
 TargetOs currentOs()
 {
@@ -47,7 +40,7 @@ std::vector<std::string> deviceIds(const DeviceInfo& device)
         size_t at = 0;
         while (at < value->data.size() && text[at] != '\0') {
             size_t length = strnlen(text + at, value->data.size() - at);
-            ids.push_back(Upper(std::string(text + at, length)));
+            ids.push_back(plat::text::UpperAscii(std::string(text + at, length)));
             at += length + 1;
         }
     }
@@ -99,7 +92,7 @@ DWORD buildList(DeviceInfo& device, DWORD driverType)
         for (DriverNode& node : nodes) {
             bool matches = false;
             for (const std::string& id : node.hardwareIds)
-                matches = matches || std::find(ids.begin(), ids.end(), Upper(id)) != ids.end();
+                matches = matches || std::find(ids.begin(), ids.end(), plat::text::UpperAscii(id)) != ids.end();
             if (matches)
                 matching.push_back(std::move(node));
         }
@@ -161,8 +154,8 @@ DWORD findDriver(DeviceInfo& device, const SP_DRVINFO_DATA_A* data, DriverList**
     }
     for (size_t i = 0; i < list->nodes.size(); ++i) {
         const DriverNode& node = list->nodes[i];
-        if (EqualNoCase(node.description, data->Description) && EqualNoCase(node.mfgName, data->MfgName) &&
-            EqualNoCase(node.providerName, data->ProviderName)) {
+        if (plat::text::EqualNoCaseAscii(node.description, data->Description) && plat::text::EqualNoCaseAscii(node.mfgName, data->MfgName) &&
+            plat::text::EqualNoCaseAscii(node.providerName, data->ProviderName)) {
             *listOut = list;
             *indexOut = i;
             return ERROR_SUCCESS;
@@ -217,7 +210,7 @@ DWORD driverDetail(const DriverNode& node, SP_DRVINFO_DETAIL_DATA_A* detail, DWO
 extern "C" BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                   DWORD DriverType)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         return device ? buildList(*device, DriverType) : failure;
@@ -227,7 +220,7 @@ extern "C" BOOL WINAPI SetupDiBuildDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DE
 extern "C" BOOL WINAPI SetupDiEnumDriverInfoA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                               DWORD DriverType, DWORD MemberIndex, PSP_DRVINFO_DATA_A DriverInfoData)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -249,7 +242,7 @@ extern "C" BOOL WINAPI SetupDiGetDriverInfoDetailA(HDEVINFO DeviceInfoSet, PSP_D
                                                    PSP_DRVINFO_DETAIL_DATA_A DriverInfoDetailData,
                                                    DWORD DriverInfoDetailDataSize, PDWORD RequiredSize)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -265,7 +258,7 @@ extern "C" BOOL WINAPI SetupDiGetDriverInfoDetailA(HDEVINFO DeviceInfoSet, PSP_D
 extern "C" BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                     DWORD DriverType)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -290,7 +283,7 @@ extern "C" BOOL WINAPI SetupDiDestroyDriverInfoList(HDEVINFO DeviceInfoSet, PSP_
 extern "C" BOOL WINAPI SetupDiSetSelectedDriverA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                  PSP_DRVINFO_DATA_A DriverInfoData)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -314,7 +307,7 @@ extern "C" BOOL WINAPI SetupDiSetSelectedDriverA(HDEVINFO DeviceInfoSet, PSP_DEV
 extern "C" BOOL WINAPI SetupDiGetSelectedDriverA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                  PSP_DRVINFO_DATA_A DriverInfoData)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)

@@ -15,14 +15,6 @@ using namespace plat::devinst;
 
 namespace {
 
-BOOL finish(DWORD error)
-{
-    if (error != ERROR_SUCCESS)
-        return plat::Fail(error);
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
-}
-
 bool validQueueHandle(HSPFILEQ queue)
 {
     return queue != nullptr && queue != INVALID_HANDLE_VALUE;
@@ -42,7 +34,7 @@ DWORD checkParams(const SP_DEVINSTALL_PARAMS_A* params)
 extern "C" BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -57,7 +49,7 @@ extern "C" BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PS
 extern "C" BOOL WINAPI SetupDiSetDeviceInstallParamsA(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData,
                                                       PSP_DEVINSTALL_PARAMS_A DeviceInstallParams)
 {
-    return finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
+    return plat::Finish(sets::With(DeviceInfoSet, [&](plat::devinst::DeviceInfoSet& set) -> DWORD {
         DWORD failure = ERROR_SUCCESS;
         DeviceInfo* device = FindDeviceOrSet(set, DeviceInfoData, &failure);
         if (!device)
@@ -110,5 +102,5 @@ extern "C" BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION InstallFunction, HD
     });
     if (error == ERROR_SUCCESS && queue)
         error = queues::AddCopies(queue, targets);
-    return finish(error);
+    return plat::Finish(error);
 }

@@ -1,30 +1,13 @@
 #include "devinst/Text.h"
 
-#include <cctype>
+#include "core/AsciiText.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace plat::devinst {
 
 const GUID kNullGuid = {};
-
-std::string Upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 std::string Trim(const std::string& text)
 {
@@ -55,7 +38,7 @@ std::optional<GUID> ParseGuid(const std::string& text)
         return std::nullopt;
     for (size_t i = 1; i < 37; ++i) {
         bool dash = i == 9 || i == 14 || i == 19 || i == 24;
-        if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+        if (dash ? text[i] != '-' : text::HexDigitValue(text[i]) < 0)
             return std::nullopt;
     }
     auto hex = [&](size_t at, size_t digits) {

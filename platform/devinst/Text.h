@@ -1,5 +1,5 @@
-// Small text helpers of the device installer: Windows compares device IDs,
-// key names and INF names without regard to case.
+// Small text helpers of the device installer. Device IDs, key names and INF
+// names compare without regard to ASCII case (core/AsciiText.h).
 #pragma once
 
 #include <win/types.h>
@@ -10,8 +10,6 @@
 
 namespace plat::devinst {
 
-std::string Upper(std::string text);
-bool EqualNoCase(const std::string& a, const std::string& b);
 std::string Trim(const std::string& text);
 std::vector<std::string> SplitList(const std::string& text, char separator);
 

@@ -2,11 +2,12 @@
 // the parsed file and sets the last error once, here at the boundary. Names
 // come in and text goes out in the machine's ANSI code page; the file's
 // Unicode text is compared and converted here, as Windows does it.
+#include "core/CodePages.h"
+#include "core/LastError.h"
 #include "inf/FieldValues.h"
 #include "inf/InfFile.h"
 #include "inf/InfHandles.h"
 #include "inf/InfLoader.h"
-#include "inf/InfText.h"
 
 #include <win/errors.h>
 #include <win/kernel.h>
@@ -18,12 +19,6 @@
 using namespace plat::inf;
 
 namespace {
-
-BOOL finish(DWORD error)
-{
-    SetLastError(error);
-    return error == NO_ERROR ? TRUE : FALSE;
-}
 
 // The line an INFCONTEXT points at, with the file kept alive while it is read.
 struct LineRef {
@@ -63,13 +58,13 @@ DWORD findFirstLine(HINF inf, PCSTR sectionName, PCSTR key, PINFCONTEXT context)
         return ERROR_INVALID_HANDLE;
     if (!sectionName || !context)
         return ERROR_INVALID_PARAMETER;
-    auto index = file->SectionIndex(FromMachineAnsi(sectionName));
+    auto index = file->SectionIndex(plat::codepages::FromMachineAnsi(sectionName));
     if (!index)
         return ERROR_LINE_NOT_FOUND;
     const InfSection& section = file->Sections()[*index];
     std::optional<size_t> line;
     if (key)
-        line = section.FindKey(FromMachineAnsi(key));
+        line = section.FindKey(plat::codepages::FromMachineAnsi(key));
     else if (!section.Lines().empty())
         line = 0;
     if (!line)
@@ -88,7 +83,7 @@ DWORD findNextLine(PINFCONTEXT in, PCSTR key, PINFCONTEXT out)
     size_t from = in->Line + 1;
     std::optional<size_t> line;
     if (key)
-        line = ref.section->FindKey(FromMachineAnsi(key), from);
+        line = ref.section->FindKey(plat::codepages::FromMachineAnsi(key), from);
     else if (from < ref.section->Lines().size())
         line = from;
     if (!line)
@@ -123,7 +118,7 @@ DWORD getStringField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size, 
     const std::string* field = ref.line->Field(index);
     if (!field)
         return ERROR_INVALID_PARAMETER;
-    return copyString(ToMachineAnsi(*field), buffer, size, required);
+    return copyString(plat::codepages::ToMachineAnsi(*field), buffer, size, required);
 }
 
 DWORD getIntField(PINFCONTEXT context, DWORD index, PINT value)
@@ -182,7 +177,7 @@ DWORD getMultiSzField(PINFCONTEXT context, DWORD index, PSTR buffer, DWORD size,
     std::vector<std::string> texts;
     size_t total = 1;
     for (size_t i = index; i <= count && !ref.line->Field(i)->empty(); ++i) {
-        texts.push_back(ToMachineAnsi(*ref.line->Field(i)));
+        texts.push_back(plat::codepages::ToMachineAnsi(*ref.line->Field(i)));
         total += texts.back().size() + 1;
     }
     if (required)
@@ -226,38 +221,38 @@ void WINAPI SetupCloseInfFile(HINF InfHandle)
 
 BOOL WINAPI SetupFindFirstLineA(HINF InfHandle, PCSTR Section, PCSTR Key, PINFCONTEXT Context)
 {
-    return finish(findFirstLine(InfHandle, Section, Key, Context));
+    return plat::Finish(findFirstLine(InfHandle, Section, Key, Context));
 }
 
 BOOL WINAPI SetupFindNextLine(PINFCONTEXT ContextIn, PINFCONTEXT ContextOut)
 {
-    return finish(findNextLine(ContextIn, nullptr, ContextOut));
+    return plat::Finish(findNextLine(ContextIn, nullptr, ContextOut));
 }
 
 BOOL WINAPI SetupFindNextMatchLineA(PINFCONTEXT ContextIn, PCSTR Key, PINFCONTEXT ContextOut)
 {
-    return finish(findNextLine(ContextIn, Key, ContextOut));
+    return plat::Finish(findNextLine(ContextIn, Key, ContextOut));
 }
 
 BOOL WINAPI SetupGetLineByIndexA(HINF InfHandle, PCSTR Section, DWORD Index, PINFCONTEXT Context)
 {
     std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
     if (!file)
-        return finish(ERROR_INVALID_HANDLE);
+        return plat::Finish(ERROR_INVALID_HANDLE);
     if (!Section || !Context)
-        return finish(ERROR_INVALID_PARAMETER);
-    auto index = file->SectionIndex(FromMachineAnsi(Section));
+        return plat::Finish(ERROR_INVALID_PARAMETER);
+    auto index = file->SectionIndex(plat::codepages::FromMachineAnsi(Section));
     if (!index || Index >= file->Sections()[*index].Lines().size())
-        return finish(ERROR_LINE_NOT_FOUND);
+        return plat::Finish(ERROR_LINE_NOT_FOUND);
     pointAt(Context, InfHandle, *index, Index);
-    return finish(NO_ERROR);
+    return plat::Finish(NO_ERROR);
 }
 
 LONG WINAPI SetupGetLineCountA(HINF InfHandle, PCSTR Section)
 {
     std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
     DWORD error = !file ? ERROR_INVALID_HANDLE : !Section ? ERROR_INVALID_PARAMETER : NO_ERROR;
-    const InfSection* section = error == NO_ERROR ? file->FindSection(FromMachineAnsi(Section)) : nullptr;
+    const InfSection* section = error == NO_ERROR ? file->FindSection(plat::codepages::FromMachineAnsi(Section)) : nullptr;
     if (error == NO_ERROR && !section)
         error = ERROR_SECTION_NOT_FOUND;
     SetLastError(error);
@@ -268,14 +263,14 @@ BOOL WINAPI SetupEnumInfSectionsA(HINF InfHandle, UINT Index, PSTR Buffer, UINT 
 {
     std::shared_ptr<const InfFile> file = LookupInf(InfHandle);
     if (!file)
-        return finish(ERROR_INVALID_HANDLE);
+        return plat::Finish(ERROR_INVALID_HANDLE);
     if (Index >= file->Sections().size())
-        return finish(ERROR_NO_MORE_ITEMS);
+        return plat::Finish(ERROR_NO_MORE_ITEMS);
     DWORD needed = 0;
-    DWORD error = copyString(ToMachineAnsi(file->Sections()[Index].Name()), Buffer, Size, &needed);
+    DWORD error = copyString(plat::codepages::ToMachineAnsi(file->Sections()[Index].Name()), Buffer, Size, &needed);
     if (SizeNeeded)
         *SizeNeeded = needed;
-    return finish(error);
+    return plat::Finish(error);
 }
 
 DWORD WINAPI SetupGetFieldCount(PINFCONTEXT Context)
@@ -289,24 +284,24 @@ DWORD WINAPI SetupGetFieldCount(PINFCONTEXT Context)
 BOOL WINAPI SetupGetStringFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                  PDWORD RequiredSize)
 {
-    return finish(getStringField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+    return plat::Finish(getStringField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
 }
 
 BOOL WINAPI SetupGetIntField(PINFCONTEXT Context, DWORD FieldIndex, PINT IntegerValue)
 {
-    return finish(getIntField(Context, FieldIndex, IntegerValue));
+    return plat::Finish(getIntField(Context, FieldIndex, IntegerValue));
 }
 
 BOOL WINAPI SetupGetBinaryField(PINFCONTEXT Context, DWORD FieldIndex, PBYTE ReturnBuffer, DWORD ReturnBufferSize,
                                 LPDWORD RequiredSize)
 {
-    return finish(getBinaryField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+    return plat::Finish(getBinaryField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
 }
 
 BOOL WINAPI SetupGetMultiSzFieldA(PINFCONTEXT Context, DWORD FieldIndex, PSTR ReturnBuffer, DWORD ReturnBufferSize,
                                   LPDWORD RequiredSize)
 {
-    return finish(getMultiSzField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
+    return plat::Finish(getMultiSzField(Context, FieldIndex, ReturnBuffer, ReturnBufferSize, RequiredSize));
 }
 
 } // extern "C"

@@ -1,7 +1,7 @@
 #include "inf/InfFile.h"
 
+#include "core/CaseFolding.h"
 #include "inf/InfLexer.h"
-#include "inf/NoCase.h"
 #include "inf/StringSubstitution.h"
 #include "inf/TextDecoding.h"
 
@@ -21,7 +21,7 @@ public:
 
     void OnSection(std::string name, UINT) override
     {
-        std::string folded = FoldedName(name);
+        std::string folded = text::FoldCase(name);
         auto [it, added] = m_file.m_index.try_emplace(std::move(folded), m_file.m_sections.size());
         if (added) {
             m_file.m_sections.emplace_back();
@@ -77,7 +77,7 @@ public:
         for (InfSection& section : file.m_sections) {
             for (InfLine& line : section.m_lines) {
                 if (line.m_hasKey)
-                    line.m_foldedKey = FoldedName(line.m_fields[0]);
+                    line.m_foldedKey = text::FoldCase(line.m_fields[0]);
             }
         }
     }
@@ -86,8 +86,8 @@ public:
     {
         const std::string* signature = file.Value("Version", "Signature");
         if (signature &&
-            (EqualNoCase(*signature, "$Windows NT$") || EqualNoCase(*signature, "$Chicago$") ||
-             EqualNoCase(*signature, "$Windows 95$")))
+            (text::EqualNoCase(*signature, "$Windows NT$") || text::EqualNoCase(*signature, "$Chicago$") ||
+             text::EqualNoCase(*signature, "$Windows 95$")))
             return InfStyle::Win4;
         return InfStyle::OldNt;
     }
@@ -107,7 +107,7 @@ const std::string* InfLine::Field(size_t index) const
 
 std::optional<size_t> InfSection::FindKey(std::string_view key, size_t from) const
 {
-    std::string folded = FoldedName(key);
+    std::string folded = text::FoldCase(key);
     for (size_t i = from; i < m_lines.size(); ++i) {
         if (m_lines[i].HasKey() && m_lines[i].FoldedKey() == folded)
             return i;
@@ -117,7 +117,7 @@ std::optional<size_t> InfSection::FindKey(std::string_view key, size_t from) con
 
 std::optional<size_t> InfFile::SectionIndex(std::string_view name) const
 {
-    auto found = m_index.find(FoldedName(name));
+    auto found = m_index.find(text::FoldCase(name));
     if (found == m_index.end())
         return std::nullopt;
     return found->second;

@@ -2,12 +2,13 @@
 // they first appear (a section written twice is one section with the lines
 // of both, in file order), lines of fields with every %strkey% and %dirid%
 // already substituted. Section names and keys are matched case-insensitively.
-// All text is Unicode, held as UTF-8 (InfText.h): names given to the lookups
-// are UTF-8 too.
+// All text is Unicode, held as UTF-8 (core/Unicode.h): names given to the
+// lookups are UTF-8 too.
 //
-// The SetupAPI functions (setupapi_inf.h) read an InfFile through its HINF;
-// the device installer and other families include this header and use it
-// directly. An InfFile never changes once parsed.
+// Only this folder reads an InfFile: the INF functions of setupapi.dll
+// (InfApi.cpp, declared in setupapi_inf.h) reach it through its HINF, and
+// the device installer and the other families go through those functions
+// as any program does. An InfFile never changes once parsed.
 #pragma once
 
 #include <win/types.h>
@@ -27,7 +28,7 @@ public:
     // one field and no '=', whose key is that field.
     bool HasKey() const { return m_hasKey; }
     const std::string& Key() const { return m_fields[0]; }
-    // The key with every character folded (NoCase.h), for lookups.
+    // The key with every character folded (core/CaseFolding.h), for lookups.
     const std::string& FoldedKey() const { return m_foldedKey; }
     // Fields after the key.
     size_t FieldCount() const { return m_fields.size() - 1; }
@@ -41,7 +42,7 @@ private:
     friend class InfBuilder;
     friend class InfFile;
     std::vector<std::string> m_fields{std::string()}; // [0] is the key, "" when none
-    std::string m_foldedKey;                          // FoldedName of the key
+    std::string m_foldedKey;                          // FoldCase of the key
     bool m_hasKey = false;
     UINT m_sourceLine = 0;
 };

@@ -1,6 +1,7 @@
 #include "inf/InfLexer.h"
 
-#include "inf/InfText.h"
+#include "core/AsciiText.h"
+#include "core/Unicode.h"
 
 #include <win/errors.h>
 #include <win/setupapi_inf.h>
@@ -12,9 +13,10 @@ namespace {
 
 constexpr char kControlZ = '\x1A';
 
-bool isBlank(char c)
+// White space inside a line: anything but the line end itself.
+bool isLineBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return c != '\n' && text::IsSpace(c);
 }
 
 class InfLexer {
@@ -98,7 +100,7 @@ private:
     // length, as Windows 10 cuts it; the file still opens.
     bool AddField(FieldRole role)
     {
-        CutToUtf16Length(&m_token, MAX_INF_STRING_LENGTH);
+        text::CutToUtf16Length(&m_token, MAX_INF_STRING_LENGTH);
         m_lineOpen = true;
         m_sink.OnField(std::exchange(m_token, std::string()), role, m_fieldLine);
         return true;
@@ -126,7 +128,7 @@ private:
                 m_start = p + 1;
                 SetState(State::SectionName);
                 return p + 1;
-            } else if (!isBlank(c)) {
+            } else if (!isLineBlank(c)) {
                 if (m_inSection) {
                     m_start = p;
                     m_fieldLine = m_line;
@@ -147,7 +149,7 @@ private:
             if (m_text[p] != ']')
                 continue;
             PushToken(p);
-            if (Utf16Length(m_token) > MAX_INF_SECTION_NAME_LENGTH) {
+            if (text::Utf16Length(m_token) > MAX_INF_SECTION_NAME_LENGTH) {
                 m_outcome.error = ERROR_SECTION_NAME_TOO_LONG;
                 return kStop;
             }
@@ -199,7 +201,7 @@ private:
                 SetState(State::EolBackslash);
                 return p;
             default:
-                if (!isBlank(c)) {
+                if (!isLineBlank(c)) {
                     tokenEnd = p + 1;
                 } else {
                     PushToken(p);
@@ -249,7 +251,7 @@ private:
                 SetState(State::EolBackslash);
                 return p;
             default:
-                if (!isBlank(c)) {
+                if (!isLineBlank(c)) {
                     tokenEnd = p + 1;
                 } else {
                     PushToken(p);
@@ -280,7 +282,7 @@ private:
                 SetState(State::LeadingSpaces);
                 return p + 1;
             }
-            if (c == '\\' || isBlank(c))
+            if (c == '\\' || isLineBlank(c))
                 continue;
             if (c == ';') {
                 PushState(State::EolBackslash);
@@ -333,7 +335,7 @@ private:
                 SetState(State::EolBackslash);
                 return p;
             }
-            if (!isBlank(m_text[p]))
+            if (!isLineBlank(m_text[p]))
                 break;
         }
         m_start = p;
@@ -351,7 +353,7 @@ private:
                 SetState(State::EolBackslash);
                 return p;
             }
-            if (!isBlank(m_text[p]))
+            if (!isLineBlank(m_text[p]))
                 break;
         }
         PopState();

@@ -1,10 +1,9 @@
 #include "inf/InfLoader.h"
 
+#include "core/CaseFolding.h"
 #include "core/CodePages.h"
 #include "core/Machine.h"
 #include "core/Paths.h"
-#include "inf/InfText.h"
-#include "inf/NoCase.h"
 
 #include <win/errors.h>
 #include <win/setupapi_inf.h>
@@ -70,7 +69,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
     const Machine* machine = CurrentMachine();
     ParseSettings settings;
     if (machine) {
-        settings.windowsDirectory = FromMachineAnsi(machine->WindowsDirectory());
+        settings.windowsDirectory = codepages::FromMachineAnsi(machine->WindowsDirectory());
         settings.uiLanguage = machine->Langs().userUI;
         settings.osBits = machine->Os().bits;
     }
@@ -87,7 +86,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
         }
         readError = readFile(*host, &bytes);
         if (readError == ERROR_SUCCESS) {
-            settings.path = FromMachineAnsi(isDrivePath(candidate) ? candidate : paths::ToWindows(*host));
+            settings.path = codepages::FromMachineAnsi(isDrivePath(candidate) ? candidate : paths::ToWindows(*host));
             break;
         }
     }
@@ -106,7 +105,7 @@ LoadOutcome LoadInfFile(const char* windowsPath, DWORD style, const char* infCla
     }
     if (infClass) {
         const std::string* fileClass = file->Value("Version", "Class");
-        if (!fileClass || !EqualNoCase(*fileClass, FromMachineAnsi(infClass))) {
+        if (!fileClass || !text::EqualNoCase(*fileClass, codepages::FromMachineAnsi(infClass))) {
             outcome.error = ParseError{ERROR_CLASS_MISMATCH, 0};
             return outcome;
         }

@@ -1,7 +1,8 @@
 #include "inf/StringSubstitution.h"
 
-#include "inf/InfText.h"
-#include "inf/NoCase.h"
+#include "core/AsciiText.h"
+#include "core/CaseFolding.h"
+#include "core/Unicode.h"
 
 #include <win/errors.h>
 #include <win/setupapi_inf.h>
@@ -10,17 +11,6 @@ namespace plat::inf {
 namespace {
 
 constexpr std::string_view kStrings = "Strings";
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string folderOf(const std::string& path)
 {
@@ -45,11 +35,11 @@ std::optional<LANGID> StringsSectionLanguage(std::string_view name)
 {
     if (name.size() <= kStrings.size() + 1 || name.size() > kStrings.size() + 5)
         return std::nullopt;
-    if (!EqualNoCase(name.substr(0, kStrings.size()), kStrings) || name[kStrings.size()] != '.')
+    if (!text::EqualNoCase(name.substr(0, kStrings.size()), kStrings) || name[kStrings.size()] != '.')
         return std::nullopt;
     unsigned value = 0;
     for (char c : name.substr(kStrings.size() + 1)) {
-        int digit = hexDigit(c);
+        int digit = text::HexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
         value = value * 16 + static_cast<unsigned>(digit);
@@ -71,14 +61,14 @@ void StringTable::Build(const std::vector<InfSection>& sections, const ParseSett
         });
     }
     if (!chosen)
-        chosen = findSection(sections, [](const std::string& name) { return EqualNoCase(name, kStrings); });
+        chosen = findSection(sections, [](const std::string& name) { return text::EqualNoCase(name, kStrings); });
     if (!chosen)
         return;
     m_chosen = chosen->Name();
     for (const InfLine& line : chosen->Lines()) {
         if (!line.HasKey() || line.FieldCount() == 0)
             continue;
-        m_values.try_emplace(FoldedName(line.Key()), *line.Field(1)); // the first line of a key wins
+        m_values.try_emplace(text::FoldCase(line.Key()), *line.Field(1)); // the first line of a key wins
     }
 }
 
@@ -86,7 +76,7 @@ std::optional<std::string> StringTable::Lookup(std::string_view token) const
 {
     if (token.empty())
         return std::string("%");
-    if (auto found = m_values.find(FoldedName(token)); found != m_values.end())
+    if (auto found = m_values.find(text::FoldCase(token)); found != m_values.end())
         return found->second;
     if (token.size() > 9)
         return std::nullopt;
@@ -129,7 +119,7 @@ void StringTable::Expand(std::string_view raw, std::string* out) const
         if (out->size() <= kEnough)
             out->append(raw.substr(start));
     }
-    CutToUtf16Length(out, MAX_INF_STRING_LENGTH);
+    text::CutToUtf16Length(out, MAX_INF_STRING_LENGTH);
 }
 
 } // namespace plat::inf

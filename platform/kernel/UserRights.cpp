@@ -1,19 +1,12 @@
 #include "kernel/UserRights.h"
 
+#include "core/AsciiText.h"
 #include "core/Machine.h"
 #include "core/Paths.h"
 
-#include <cctype>
 
 namespace plat::files {
 namespace {
-
-std::string upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool isBelow(const std::string& path, const std::string& folder)
 {
@@ -27,9 +20,9 @@ bool WriteDeniedToUser(const std::string& hostPath)
     const Machine* machine = CurrentMachine();
     if (!machine || machine->UserIsAdministrator())
         return false;
-    std::string path = upper(paths::ToWindows(hostPath));
+    std::string path = text::UpperAscii(paths::ToWindows(hostPath));
     for (const std::string& folder :
-         {upper(machine->WindowsDirectory()), std::string("C:\\PROGRAM FILES"), std::string("C:\\PROGRAM FILES (X86)")}) {
+         {text::UpperAscii(machine->WindowsDirectory()), std::string("C:\\PROGRAM FILES"), std::string("C:\\PROGRAM FILES (X86)")}) {
         if (isBelow(path, folder))
             return true;
     }

@@ -1,5 +1,7 @@
 #include "modemfw/ModemSettings.h"
 
+#include "core/AsciiText.h"
+
 #include <cctype>
 
 namespace plat::modemfw {
@@ -10,7 +12,7 @@ std::string NormaliseCommand(const std::string& line)
     for (char c : line) {
         if (c == ' ' || c == '\r' || c == '\n' || c == '\t')
             continue;
-        out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        out += plat::text::ToUpperAscii(c);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "modemfw/SettingsParser.h"
 
+#include "core/AsciiText.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -151,10 +153,10 @@ public:
         if (digits.size() % 2 != 0)
             return Fail(key, "expected pairs of hex digits");
         for (size_t i = 0; i < digits.size(); i += 2) {
-            if (!std::isxdigit(static_cast<unsigned char>(digits[i])) ||
-                !std::isxdigit(static_cast<unsigned char>(digits[i + 1])))
+            int high = text::HexDigitValue(digits[i]), low = text::HexDigitValue(digits[i + 1]);
+            if (high < 0 || low < 0)
                 return Fail(key, "expected pairs of hex digits");
-            out->push_back(static_cast<char>(std::strtoul(digits.substr(i, 2).c_str(), nullptr, 16)));
+            out->push_back(static_cast<char>(high * 16 + low));
         }
         return true;
     }

@@ -1,16 +1,13 @@
 #include "process/CommandLine.h"
 
+#include "core/AsciiText.h"
+
 namespace plat::process {
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 size_t skipBlanks(const std::string& s, size_t i)
 {
-    while (i < s.size() && isBlank(s[i]))
+    while (i < s.size() && text::IsBlank(s[i]))
         ++i;
     return i;
 }
@@ -30,10 +27,10 @@ std::vector<std::string> ProgramCandidates(const std::string& commandLine)
         return candidates;
     }
     size_t end = commandLine.size();
-    while (end > start && isBlank(commandLine[end - 1]))
+    while (end > start && text::IsBlank(commandLine[end - 1]))
         --end;
     for (size_t i = start; i < end; ++i) {
-        if (isBlank(commandLine[i]) && !isBlank(commandLine[i - 1]))
+        if (text::IsBlank(commandLine[i]) && !text::IsBlank(commandLine[i - 1]))
             candidates.push_back(commandLine.substr(start, i - start));
     }
     candidates.push_back(commandLine.substr(start, end - start));
@@ -61,7 +58,7 @@ std::vector<std::string> SplitArguments(const std::string& commandLine)
     // The program name: quotes toggle, backslashes are plain characters.
     std::string program;
     bool quoted = false;
-    for (; i < commandLine.size() && (quoted || !isBlank(commandLine[i])); ++i) {
+    for (; i < commandLine.size() && (quoted || !text::IsBlank(commandLine[i])); ++i) {
         if (commandLine[i] == '"')
             quoted = !quoted;
         else
@@ -75,7 +72,7 @@ std::vector<std::string> SplitArguments(const std::string& commandLine)
             break;
         std::string arg;
         quoted = false;
-        while (i < commandLine.size() && (quoted || !isBlank(commandLine[i]))) {
+        while (i < commandLine.size() && (quoted || !text::IsBlank(commandLine[i]))) {
             size_t backslashes = 0;
             while (i < commandLine.size() && commandLine[i] == '\\') {
                 ++backslashes;
@@ -94,7 +91,7 @@ std::vector<std::string> SplitArguments(const std::string& commandLine)
                 ++i;
             } else {
                 arg.append(backslashes, '\\');
-                if (i < commandLine.size() && (quoted || !isBlank(commandLine[i])))
+                if (i < commandLine.size() && (quoted || !text::IsBlank(commandLine[i])))
                     arg += commandLine[i++];
             }
         }

@@ -1,5 +1,6 @@
 #include "registry/RegFileParser.h"
 
+#include "core/AsciiText.h"
 #include "registry/AnsiText.h"
 
 #include <win/registry.h>
@@ -27,25 +28,12 @@ constexpr std::array<RootEntry, 5> kRoots = {{
     {"HKEY_CURRENT_CONFIG", RegRoot::CurrentConfig},
 }};
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using text::HexDigitValue;
+using text::IsBlank;
 
 std::string_view trimLeft(std::string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
+    while (!s.empty() && IsBlank(s.front()))
         s.remove_prefix(1);
     return s;
 }
@@ -336,8 +324,8 @@ private:
     {
         DWORD value = 0;
         size_t digits = 0;
-        while (digits < line.size() && hexDigit(line[digits]) >= 0) {
-            value = (value << 4) | static_cast<DWORD>(hexDigit(line[digits]));
+        while (digits < line.size() && HexDigitValue(line[digits]) >= 0) {
+            value = (value << 4) | static_cast<DWORD>(HexDigitValue(line[digits]));
             ++digits;
         }
         if (digits == 0 || digits > 8)
@@ -355,8 +343,8 @@ private:
     {
         DWORD type = 0;
         size_t digits = 0;
-        while (digits < line.size() && hexDigit(line[digits]) >= 0) {
-            type = (type << 4) | static_cast<DWORD>(hexDigit(line[digits]));
+        while (digits < line.size() && HexDigitValue(line[digits]) >= 0) {
+            type = (type << 4) | static_cast<DWORD>(HexDigitValue(line[digits]));
             ++digits;
         }
         if (digits == 0 || digits > 8 || line.substr(digits, 2) != "):")
@@ -387,7 +375,7 @@ private:
     {
         size_t i = 0;
         while (true) {
-            while (i < s.size() && isBlank(s[i]))
+            while (i < s.size() && IsBlank(s[i]))
                 ++i;
             if (i == s.size() || s[i] == ';')
                 return finishHexData();
@@ -405,18 +393,18 @@ private:
                 ++i;
                 continue;
             }
-            int high = hexDigit(c);
+            int high = HexDigitValue(c);
             if (high < 0)
                 return setError(std::string("unexpected character '") + c + "' in hex data");
             if (!m_expectByte)
                 return setError("missing ',' between bytes in hex data");
             int value = high;
             ++i;
-            if (i < s.size() && hexDigit(s[i]) >= 0) {
-                value = value * 16 + hexDigit(s[i]);
+            if (i < s.size() && HexDigitValue(s[i]) >= 0) {
+                value = value * 16 + HexDigitValue(s[i]);
                 ++i;
             }
-            if (i < s.size() && hexDigit(s[i]) >= 0)
+            if (i < s.size() && HexDigitValue(s[i]) >= 0)
                 return setError("a byte in hex data has more than two hex digits");
             m_hexData.push_back(static_cast<BYTE>(value));
             m_expectByte = false;

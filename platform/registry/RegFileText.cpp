@@ -1,5 +1,6 @@
 #include "registry/RegFileText.h"
 
+#include "core/Unicode.h"
 #include "registry/AnsiText.h"
 
 namespace plat::registry {
@@ -25,7 +26,7 @@ bool decodeUtf16(std::string_view bytes, std::string* out, RegFileError* error)
         }
         if (c == '\n' || (c == '\r' && !(i + 1 < units && unitAt(i + 1) == '\n')))
             ++line;
-        AppendUtf8(c, out);
+        text::AppendUtf8(c, out);
     }
     if (bytes.size() % 2 != 0) {
         *error = RegFileError{line, "broken UTF-16 text: the file has an odd number of bytes"};
@@ -68,7 +69,7 @@ bool DecodeRegFileText(std::string_view bytes, RegFileText* text, RegFileError* 
     } else {
         if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
             bytes.remove_prefix(3);
-        if (DecodeUtf8(bytes, nullptr))
+        if (text::IsUtf8(bytes))
             text->utf8.assign(bytes);
         else
             text->utf8 = AnsiToUtf8(bytes); // an 8-bit file in the ANSI code page

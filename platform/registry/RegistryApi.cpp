@@ -1,6 +1,7 @@
 // advapi32's registry functions over the loaded, read-only registry. The
 // Reg* functions report through their LONG result and leave the thread's
 // last error alone, as Windows' do.
+#include "core/CodePages.h"
 #include "registry/AnsiText.h"
 #include "registry/KeyHandles.h"
 
@@ -42,7 +43,7 @@ LSTATUS splitPath(LPCSTR subKey, std::vector<std::string>* elements)
 {
     if (!subKey)
         return ERROR_SUCCESS;
-    std::string utf8 = plat::registry::MachineAnsiToUtf8(subKey);
+    std::string utf8 = plat::codepages::FromMachineAnsi(subKey);
     std::string_view path = utf8;
     if (!path.empty() && path.front() == '\\')
         return ERROR_BAD_PATHNAME;
@@ -187,7 +188,7 @@ LSTATUS WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserve
         return ERROR_INVALID_PARAMETER;
     if (!(key->Access() & KEY_QUERY_VALUE))
         return ERROR_ACCESS_DENIED;
-    const RegValue* value = key->FindValue(plat::registry::MachineAnsiToUtf8(lpValueName ? lpValueName : ""));
+    const RegValue* value = key->FindValue(plat::codepages::FromMachineAnsi(lpValueName ? lpValueName : ""));
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     if (lpType)
@@ -214,7 +215,7 @@ LSTATUS WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWOR
 
     // The data's size is reported even when the name does not fit; neither
     // the name nor the data is written unless both fit.
-    std::string name = plat::registry::Utf8ToMachineAnsi(value.name);
+    std::string name = plat::codepages::ToMachineAnsi(value.name);
     DWORD dataSize = static_cast<DWORD>(ansiData(value).size());
     bool nameFits = *lpcchValueName > name.size();
     bool dataFits = !lpData || *lpcbData >= dataSize;
@@ -240,7 +241,7 @@ LSTATUS WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpc
     const auto& subkeys = key->Subkeys();
     if (dwIndex >= subkeys.size())
         return ERROR_NO_MORE_ITEMS;
-    std::string name = plat::registry::Utf8ToMachineAnsi(subkeys[dwIndex]->Name());
+    std::string name = plat::codepages::ToMachineAnsi(subkeys[dwIndex]->Name());
     if (*lpcchName <= name.size())
         return ERROR_MORE_DATA;
     if (LSTATUS status = copyEmptyClass(lpClass, lpcchClass); status != ERROR_SUCCESS)
@@ -275,9 +276,9 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LP
     // bytes as stored, which is never less than what the "A" calls return.
     DWORD maxSubkey = 0, maxValueName = 0, maxData = 0;
     for (const auto* node : key->Subkeys())
-        maxSubkey = std::max(maxSubkey, static_cast<DWORD>(plat::registry::Utf8ToMachineAnsi(node->Name()).size()));
+        maxSubkey = std::max(maxSubkey, static_cast<DWORD>(plat::codepages::ToMachineAnsi(node->Name()).size()));
     for (const RegValue* value : key->Values()) {
-        maxValueName = std::max(maxValueName, static_cast<DWORD>(plat::registry::Utf8ToMachineAnsi(value->name).size()));
+        maxValueName = std::max(maxValueName, static_cast<DWORD>(plat::codepages::ToMachineAnsi(value->name).size()));
         maxData = std::max(maxData, static_cast<DWORD>(value->data.size()));
     }
     if (lpcSubKeys)

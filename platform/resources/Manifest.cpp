@@ -1,5 +1,7 @@
 #include "Manifest.h"
 
+#include "core/AsciiText.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -7,17 +9,18 @@ namespace plat::resources {
 
 namespace {
 
-bool isBlank(char c)
+// XML's white space: blanks and line ends, not VT or FF.
+bool isXmlSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return text::IsBlank(c) || c == '\r' || c == '\n';
 }
 
 std::string trimmed(std::string_view text)
 {
     size_t begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin]))
+    while (begin < end && isXmlSpace(text[begin]))
         ++begin;
-    while (end > begin && isBlank(text[end - 1]))
+    while (end > begin && isXmlSpace(text[end - 1]))
         --end;
     return std::string(text.substr(begin, end - begin));
 }
@@ -120,7 +123,7 @@ private:
 
     void skipBlanks()
     {
-        while (m_at < m_text.size() && isBlank(m_text[m_at]))
+        while (m_at < m_text.size() && isXmlSpace(m_text[m_at]))
             ++m_at;
     }
 
@@ -220,13 +223,6 @@ private:
     std::vector<Open> m_open;
 };
 
-std::string lowercase(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string attribute(const ManifestElement& element, const std::string& name)
 {
     auto found = element.attributes.find(name);
@@ -258,7 +254,7 @@ ManifestSettings ReadManifestSettings(const Manifest& manifest)
             settings.uiAccess = attribute(*level, "uiAccess");
         }
     for (const ManifestElement* os : manifest.FindAll("supportedOS", kCompatibility))
-        settings.supportedOS.push_back(lowercase(attribute(*os, "Id")));
+        settings.supportedOS.push_back(text::LowerAscii(attribute(*os, "Id")));
     for (const ManifestElement* identity : manifest.FindAll("assemblyIdentity", kAssemblyV1)) {
         if (identity->parent < 0)
             continue;

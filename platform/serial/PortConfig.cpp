@@ -1,5 +1,6 @@
 #include "serial/PortConfig.h"
 
+#include "core/AsciiText.h"
 #include "modemfw/ModemProfile.h"
 
 #include <cctype>
@@ -12,9 +13,7 @@ constexpr unsigned kSpeeds[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115
 // "COM1" .. "COM255", any case; the upper-cased name or "".
 std::string portName(const std::string& key)
 {
-    std::string up;
-    for (char c : key)
-        up += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string up = text::UpperAscii(key);
     if (up.size() < 4 || up.size() > 6 || up.compare(0, 3, "COM") != 0 || up[3] == '0')
         return {};
     unsigned n = 0;

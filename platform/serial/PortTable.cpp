@@ -1,5 +1,6 @@
 #include "serial/PortTable.h"
 
+#include "core/AsciiText.h"
 #include "core/Handles.h"
 #include "core/LastError.h"
 #include "serial/SerialPort.h"
@@ -7,17 +8,9 @@
 #include <win/errors.h>
 #include <win/kernel.h>
 
-#include <cctype>
 
 namespace plat::serial {
 namespace {
-
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 } // namespace
 
@@ -79,7 +72,7 @@ bool PortTable::Replace(std::vector<PortConfig> configs, const Machine& machine,
 
 PortTable::Entry* PortTable::Find(const std::string& name)
 {
-    auto it = m_ports.find(upper(name));
+    auto it = m_ports.find(text::UpperAscii(name));
     if (it == m_ports.end() || it->second.config.kind == PortConfig::Kind::Absent)
         return nullptr;
     return &it->second;

@@ -2,6 +2,7 @@
 // the devices behind them. The modem provider opens the modem's COM port
 // when a line of the modem is opened and holds it until the last such line
 // is closed; "comm/datamodem" hands the application a second handle to it.
+#include "core/AsciiText.h"
 #include "tapi/KeepLastError.h"
 #include "tapi/Objects.h"
 #include "tapi/VariablePart.h"
@@ -9,7 +10,6 @@
 
 #include <tapi.h>
 
-#include <cctype>
 #include <cstring>
 #include <strings.h>
 
@@ -19,13 +19,6 @@ namespace {
 
 constexpr DWORD kAllLineStates = 0x01FFFFFF;   // LINEDEVSTATE_OTHER .. LINEDEVSTATE_REMOVED
 constexpr DWORD kAllAddressStates = 0x000001FF; // LINEADDRESSSTATE_OTHER .. LINEADDRESSSTATE_CAPSCHANGE
-
-std::string upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool validPrivileges(DWORD privileges)
 {
@@ -39,7 +32,7 @@ bool validPrivileges(DWORD privileges)
 // opened (held by another program, or not there).
 std::shared_ptr<ProviderPort> acquirePortLocked(Sessions& s, const std::string& name)
 {
-    std::string key = upper(name);
+    std::string key = plat::text::UpperAscii(name);
     if (auto it = s.ports.find(key); it != s.ports.end()) {
         if (auto port = it->second.lock())
             return port;

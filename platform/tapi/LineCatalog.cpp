@@ -1,5 +1,6 @@
 #include "tapi/LineCatalog.h"
 
+#include "core/AsciiText.h"
 #include "core/Machine.h"
 #include "tapi/TapiProfile.h"
 
@@ -7,7 +8,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 namespace plat::tapi {
@@ -16,13 +16,6 @@ namespace {
 const char kEnumKey[] = "SYSTEM\\CurrentControlSet\\Enum";
 const char kClassKey[] = "SYSTEM\\CurrentControlSet\\Control\\Class";
 const char kModemClassGuid[] = "{4D36E96D-E325-11CE-BFC1-08002BE10318}";
-
-std::string upper(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // An open registry key, closed when it goes out of scope.
 class Key {
@@ -82,7 +75,7 @@ struct ModemInstance {
 
 bool isModem(const Key& instance)
 {
-    return upper(instance.String("ClassGUID")) == kModemClassGuid || upper(instance.String("Class")) == "MODEM";
+    return text::UpperAscii(instance.String("ClassGUID")) == kModemClassGuid || text::UpperAscii(instance.String("Class")) == "MODEM";
 }
 
 // The Enum tree is enumerator\device\instance.
@@ -120,7 +113,7 @@ bool presentDevices(std::set<std::string>* present)
     if (section == machine->Json().end() || !section->is_object())
         return false;
     for (auto& [id, ignored] : section->items())
-        present->insert(upper(id));
+        present->insert(text::UpperAscii(id));
     return true;
 }
 
@@ -132,13 +125,13 @@ std::vector<LineDevice> modemLines()
     // The provider lists its modems in the order of their driver keys
     // (0000, 0001, ...), which is the order they were installed in.
     std::stable_sort(instances.begin(), instances.end(),
-                     [](const ModemInstance& a, const ModemInstance& b) { return upper(a.driver) < upper(b.driver); });
+                     [](const ModemInstance& a, const ModemInstance& b) { return text::UpperAscii(a.driver) < text::UpperAscii(b.driver); });
     std::vector<LineDevice> lines;
     Key classKey(HKEY_LOCAL_MACHINE, kClassKey);
     if (!classKey)
         return lines;
     for (const ModemInstance& instance : instances) {
-        if (filter && !present.count(upper(instance.instanceId)))
+        if (filter && !present.count(text::UpperAscii(instance.instanceId)))
             continue;
         Key driverKey(classKey.Get(), instance.driver);
         if (!driverKey)

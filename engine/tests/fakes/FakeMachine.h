@@ -82,6 +82,11 @@ struct LineScript {
 // Whether the fake line is open now; read by other threads.
 std::atomic<bool>& LineOpen();
 
+// The pump a test gives Dialog::WaitFor: while the line is closed the only
+// thing a run can wait for is the clock (the card test's settling wait), so
+// the clock runs fast there.
+void PumpClock();
+
 ModemScript& Modem();
 LineScript& Line();
 // Back to the defaults.

@@ -28,6 +28,12 @@ std::atomic<bool>& LineOpen()
     return open;
 }
 
+void PumpClock()
+{
+    if (!LineOpen())
+        plat::clock::Advance(std::chrono::milliseconds(200));
+}
+
 void Reset()
 {
     LineOpen() = false;

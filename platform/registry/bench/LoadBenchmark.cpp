@@ -1,7 +1,7 @@
 // Loading a large registry: 100,000 values in 1,000 keys, as a regedit
 // export in UTF-8 and in UTF-16LE, parsed into a key tree; and the profile
 // loader reading the same file from disk.
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
 #include <benchmark/benchmark.h>
 

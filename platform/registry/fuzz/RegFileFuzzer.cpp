@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes given to the .reg file loader either load or
 // are refused with a line number; nothing else may happen.
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
 #include <cstddef>
 #include <cstdint>

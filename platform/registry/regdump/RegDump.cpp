@@ -8,9 +8,10 @@
 // registry (HKEY_LOCAL_MACHINE and HKEY_USERS) is printed. Exit status: 0
 // printed, 1 the key cannot be opened, 2 a wrong command line or a profile
 // that does not load.
+#include "core/AsciiText.h"
 #include "core/Machine.h"
 #include "registry/AnsiText.h"
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 #include "registry/regdump/DumpWriter.h"
 
 #include <iostream>
@@ -32,10 +33,7 @@ const RootName kRoots[] = {
 
 bool sameNoCase(const std::string& a, const char* b)
 {
-    std::string upper = a;
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper == b;
+    return plat::text::UpperAscii(a) == b;
 }
 
 int usage(std::ostream& out, int code)

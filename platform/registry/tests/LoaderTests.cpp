@@ -1,6 +1,6 @@
 // Loading a profile's registry/*.reg files: order, removals, roots, and
 // refusal of broken files naming the file and the line.
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
 #include "core/testing/TempProfile.h"
 

@@ -1,7 +1,7 @@
 // Conformance tests of the Reg* functions: Win32's size and error rules,
 // names without regard to case, HKEY_CLASSES_ROOT's merged view, and the
 // refusal of every change.
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
 #include "core/testing/TempProfile.h"
 

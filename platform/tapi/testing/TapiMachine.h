@@ -4,8 +4,8 @@
 #pragma once
 
 #include "core/testing/TempProfile.h"
-#include "registry/Loader.h"
 #include "registry/RegExportText.h"
+#include "registry/RegistryLoader.h"
 #include "serial/Serial.h"
 #include "tapi/TapiProfile.h"
 

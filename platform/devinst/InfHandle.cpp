@@ -1,4 +1,4 @@
-#include "devinst/InfFile.h"
+#include "devinst/InfHandle.h"
 
 #include <vector>
 

@@ -9,16 +9,16 @@
 
 namespace plat::devinst {
 
-class InfFile {
+class InfHandle {
 public:
-    InfFile() = default;
-    ~InfFile()
+    InfHandle() = default;
+    ~InfHandle()
     {
         if (m_inf != INVALID_HANDLE_VALUE)
             SetupCloseInfFile(m_inf);
     }
-    InfFile(const InfFile&) = delete;
-    InfFile& operator=(const InfFile&) = delete;
+    InfHandle(const InfHandle&) = delete;
+    InfHandle& operator=(const InfHandle&) = delete;
 
     // SetupOpenInfFileA with no class; false when it does not open.
     bool Open(const std::string& path, DWORD style)

@@ -1,14 +1,14 @@
-#include "inf/NoCase.h"
+#include "core/CaseFolding.h"
 
-#include "inf/InfText.h"
+#include "core/AsciiText.h"
+#include "core/Unicode.h"
 
-namespace plat::inf {
-namespace {
+namespace plat::text {
 
-char32_t foldUpper(char32_t c)
+char32_t FoldUpper(char32_t c)
 {
     if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 0x20 : c;
+        return static_cast<char32_t>(ToUpperAscii(static_cast<char>(c)));
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) // à..þ, but ÷ has no capital
         return c - 0x20;
     if (c == 0xFF)
@@ -32,27 +32,25 @@ char32_t foldUpper(char32_t c)
     return c;
 }
 
-} // namespace
-
-std::string FoldedName(std::string_view text)
+std::string FoldCase(std::string_view utf8)
 {
     std::string out;
-    out.reserve(text.size());
-    for (size_t pos = 0; pos < text.size();) {
-        auto b = static_cast<unsigned char>(text[pos]);
+    out.reserve(utf8.size());
+    for (size_t pos = 0; pos < utf8.size();) {
+        auto b = static_cast<unsigned char>(utf8[pos]);
         if (b < 0x80) {
-            out += static_cast<char>(b >= 'a' && b <= 'z' ? b - 0x20 : b);
+            out += ToUpperAscii(static_cast<char>(b));
             ++pos;
             continue;
         }
-        AppendUtf8(foldUpper(NextCodePoint(text, &pos)), &out);
+        AppendUtf8(FoldUpper(NextCodePoint(utf8, &pos)), &out);
     }
     return out;
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
-    return a == b || FoldedName(a) == FoldedName(b);
+    return a == b || FoldCase(a) == FoldCase(b);
 }
 
-} // namespace plat::inf
+} // namespace plat::text

@@ -1,6 +1,6 @@
 #include "devinst/DevNodes.h"
 #include "devinst/DeviceTree.h"
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
 namespace plat::devinst {
 namespace {

@@ -1,5 +1,6 @@
-#include "registry/Loader.h"
+#include "registry/RegistryLoader.h"
 
+#include "core/AsciiText.h"
 #include "registry/RegFileParser.h"
 
 #include <algorithm>
@@ -42,9 +43,7 @@ private:
 
 bool isRegFile(const std::filesystem::directory_entry& entry)
 {
-    std::string extension = entry.path().extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string extension = text::LowerAscii(entry.path().extension().string());
     std::error_code ignored;
     return extension == ".reg" && entry.is_regular_file(ignored);
 }
