@@ -68,16 +68,17 @@ function(ravlin_embed_resources target rcfile)
   get_filename_component(base ${rc} NAME_WE)
   # Everything a script can pull in lies beside it: headers, icons, manifests.
   file(GLOB_RECURSE inputs ${rcdir}/*.h ${rcdir}/*.ico ${rcdir}/*.manifest ${rcdir}/*.bmp)
+  # RavlinVersion.h: the version, generated from project(VERSION).
   set(windres ${RAVLIN_WINDRES}
       --preprocessor=${CMAKE_C_COMPILER} --preprocessor-arg=-E --preprocessor-arg=-xc
-      --preprocessor-arg=-DRC_INVOKED -I ${rcdir})
+      --preprocessor-arg=-DRC_INVOKED -I ${rcdir} -I ${RAVLIN_GENERATED_DIR})
   if(WIN32)
     # MinGW's own winres.h and Windows headers.
     set(object ${CMAKE_CURRENT_BINARY_DIR}/${target}_${base}.res.obj)
     add_custom_command(OUTPUT ${object}
       COMMAND ${windres} -O coff -i ${rc} -o ${object}
       WORKING_DIRECTORY ${rcdir}
-      DEPENDS ${rc} ${inputs} ${E_DEPENDS}
+      DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_GENERATED_DIR}/RavlinVersion.h
       COMMENT "Compiling resources ${base}.rc"
       VERBATIM)
     target_sources(${target} PRIVATE ${object})
@@ -90,7 +91,7 @@ function(ravlin_embed_resources target rcfile)
   add_custom_command(OUTPUT ${res}
     COMMAND ${windres} -I ${RAVLIN_WIN32_INCLUDE} -O res -i ${rc} -o ${res}
     WORKING_DIRECTORY ${rcdir}
-    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_WIN32_INCLUDE}/winres.h
+    DEPENDS ${rc} ${inputs} ${E_DEPENDS} ${RAVLIN_GENERATED_DIR}/RavlinVersion.h ${RAVLIN_WIN32_INCLUDE}/winres.h
     COMMENT "Compiling resources ${base}.rc"
     VERBATIM)
   add_custom_command(OUTPUT ${cpp}

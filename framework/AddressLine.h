@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-namespace plat::ui {
+namespace afx {
 
 class AddressLine {
 public:
@@ -36,4 +36,4 @@ private:
     RECT m_link = {};
 };
 
-} // namespace plat::ui
+} // namespace afx

@@ -3,7 +3,11 @@
 
 #include <windowsx.h>
 
-namespace plat::ui {
+namespace afx {
+
+using bridge::ToWide;
+using bridge::WideText;
+
 namespace {
 
 const char kLineClass[] = "RavlinAddressLine";
@@ -170,4 +174,4 @@ LRESULT CALLBACK AddressLine::WindowProc(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-} // namespace plat::ui
+} // namespace afx

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-namespace plat::ui {
+namespace afx {
 
 class BrowserControl {
 public:
@@ -42,4 +42,4 @@ private:
     Site* m_site = nullptr; // holds the control; released when this ends
 };
 
-} // namespace plat::ui
+} // namespace afx

@@ -9,7 +9,10 @@
 #include <cstdio>
 #include <string>
 
-namespace plat::ui {
+namespace afx {
+
+using bridge::ToWide;
+
 namespace {
 
 std::string hresultText(const char* step, HRESULT result)
@@ -323,4 +326,4 @@ HWND BrowserControl::Window() const
     return m_site->window;
 }
 
-} // namespace plat::ui
+} // namespace afx

@@ -33,9 +33,9 @@ const char kNoPageYet[] = "No page has loaded yet. The pages of this window are 
 } // namespace
 
 struct CDHtmlDialog::Impl {
-    plat::ui::BridgeState state;
-    plat::ui::BridgeServer server{state};
-    std::unique_ptr<plat::ui::DialogHost> host;
+    afx::bridge::BridgeState state;
+    afx::bridge::BridgeServer server{state};
+    std::unique_ptr<afx::DialogHost> host;
     std::string rootWindows; // the served folder as the program names it
     bool serving = false;
     bool pagesShown = false;
@@ -69,7 +69,7 @@ struct CDHtmlDialog::Impl {
     {
         return [this] {
             external = true;
-            plat::ui::OpenBrowser(address);
+            afx::bridge::OpenBrowser(address);
         };
     }
 };
@@ -112,14 +112,14 @@ BOOL CDHtmlDialog::OnInitDialog()
     }
     impl.serving = true;
     impl.started = std::chrono::steady_clock::now();
-    impl.host = plat::ui::DialogHost::Create(m_hWnd);
+    impl.host = afx::DialogHost::Create(m_hWnd);
     SetHostFlags(m_dwHostFlags);
     HWND hwnd = m_hWnd;
     impl.state.SetNotifier([hwnd] { ::PostMessage(hwnd, WM_PAGE_EVENTS, 0, 0); });
     HINSTANCE module = AfxGetResourceHandle();
     if (m_lpszTemplateName)
-        impl.state.SetCaption(plat::ui::DialogCaption(module, m_lpszTemplateName));
-    impl.server.SetIcon(plat::ui::IconFile(module, MAKEINTRESOURCEA(kMainIcon)));
+        impl.state.SetCaption(afx::DialogCaption(module, m_lpszTemplateName));
+    impl.server.SetIcon(afx::IconFile(module, MAKEINTRESOURCEA(kMainIcon)));
     if (!m_strCurrentUrl.IsEmpty())
         Navigate(m_strCurrentUrl);
     return TRUE;
@@ -128,12 +128,12 @@ BOOL CDHtmlDialog::OnInitDialog()
 void CDHtmlDialog::Navigate(LPCTSTR lpszURL, DWORD, LPCTSTR, LPCTSTR, LPVOID, DWORD)
 {
     std::string target = lpszURL ? lpszURL : "";
-    auto location = plat::ui::pages::Locate(target);
+    auto location = afx::bridge::pages::Locate(target);
     if (!location) {
         // Not a file of this machine: the window shows that the page is missing.
         std::string name = target.substr(target.find_last_of("\\/") + 1);
         std::string url = "/";
-        url += plat::ui::pages::EncodePath(name.empty() ? target : name);
+        url += afx::bridge::pages::EncodePath(name.empty() ? target : name);
         m_pImpl->state.Navigate(url);
         return;
     }
@@ -164,13 +164,13 @@ BOOL CDHtmlDialog::GetElementText(LPCTSTR szElementId, CString& strText)
     auto text = m_pImpl->state.Text(szElementId ? szElementId : "");
     if (!text)
         return FALSE;
-    strText = plat::ui::Utf8ToAnsi(*text).c_str();
+    strText = afx::bridge::Utf8ToAnsi(*text).c_str();
     return TRUE;
 }
 
 void CDHtmlDialog::SetElementText(LPCTSTR szElementId, LPCTSTR szText)
 {
-    m_pImpl->state.SetText(szElementId ? szElementId : "", plat::ui::AnsiToUtf8(szText ? szText : ""));
+    m_pImpl->state.SetText(szElementId ? szElementId : "", afx::bridge::AnsiToUtf8(szText ? szText : ""));
 }
 
 BOOL CDHtmlDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
@@ -180,7 +180,7 @@ BOOL CDHtmlDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         *pResult = 0;
         return TRUE;
     }
-    plat::ui::DialogHost* host = m_pImpl->host.get();
+    afx::DialogHost* host = m_pImpl->host.get();
     if (message == WM_PAGE_FOCUS) {
         if (host)
             host->Focus();
@@ -203,9 +203,9 @@ BOOL CDHtmlDialog::PreTranslateMessage(MSG* pMsg)
 
 void CDHtmlDialog::ProcessPageEvents()
 {
-    using plat::ui::EventReply;
-    using plat::ui::PageEvent;
-    plat::ui::BridgeState& state = m_pImpl->state;
+    using afx::bridge::EventReply;
+    using afx::bridge::PageEvent;
+    afx::bridge::BridgeState& state = m_pImpl->state;
     for (PageEvent& event : state.TakeEvents()) {
         EventReply reply;
         if (IsModalEnded()) {
@@ -214,13 +214,13 @@ void CDHtmlDialog::ProcessPageEvents()
             // A page that loads while the dialog is on its way to another one
             // is left behind; otherwise it becomes the current document
             // (including pages the user reached with the browser itself).
-            std::string wanted = plat::ui::pages::DecodePath(state.WantedUrl());
-            if (wanted.empty() || (state.Pending() && !plat::ui::pages::SamePage(event.url, wanted))) {
+            std::string wanted = afx::bridge::pages::DecodePath(state.WantedUrl());
+            if (wanted.empty() || (state.Pending() && !afx::bridge::pages::SamePage(event.url, wanted))) {
                 reply = {200, {{"accepted", false}, {"state", state.Snapshot()}}};
             } else {
-                plat::ui::Texts texts = event.texts.value_or(plat::ui::Texts{});
+                afx::bridge::Texts texts = event.texts.value_or(afx::bridge::Texts{});
                 int64_t doc = state.AcceptDocument(event.url, texts);
-                m_strCurrentUrl = plat::ui::pages::WindowsPathOf(m_pImpl->rootWindows, event.url).c_str();
+                m_strCurrentUrl = afx::bridge::pages::WindowsPathOf(m_pImpl->rootWindows, event.url).c_str();
                 std::set<std::string> bound;
                 for (const DHtmlEventMapEntry* entry = GetDHtmlEventMap(); entry && entry->szName; ++entry) {
                     if (texts.count(entry->szName))
@@ -274,10 +274,10 @@ void CDHtmlDialog::ShowPages()
     // browser or the control cannot be had; then an external browser, and
     // the window says where the pages are.
     Impl& impl = *m_pImpl;
-    std::string named = plat::ui::NamedBrowser();
+    std::string named = afx::bridge::NamedBrowser();
     std::string failure;
     if (named.empty() && impl.host->ShowPages(impl.address, m_dwHostFlags, failure)) {
-        plat::ui::PrintAddress(impl.address);
+        afx::bridge::PrintAddress(impl.address);
         OnPageHostNote("Pages shown in the window's browser control");
         return;
     }
@@ -287,7 +287,7 @@ void CDHtmlDialog::ShowPages()
         OnPageHostNote(("ERROR: no browser control (" + failure + "): pages shown by the system's browser").c_str());
     impl.external = true;
     impl.host->ShowAddressLine(kPagesInBrowser, impl.address, impl.OpenAgain());
-    plat::ui::OpenBrowser(impl.address);
+    afx::bridge::OpenBrowser(impl.address);
 }
 
 void CDHtmlDialog::OnModalIdle()
@@ -330,7 +330,7 @@ void DDX_DHtml_ElementInnerText(CDataExchange* pDX, LPCTSTR szId, CString& value
         dialog->SetElementText(szId, value);
 }
 
-namespace plat::ui {
+namespace afx {
 
 std::string DHtmlDialogAccess::WaitForAddress(CDHtmlDialog& dialog, std::chrono::milliseconds timeout)
 {
@@ -350,4 +350,4 @@ void DHtmlDialogAccess::SetFirstPageWait(CDHtmlDialog& dialog, std::chrono::mill
     dialog.m_pImpl->firstPageWait = wait;
 }
 
-} // namespace plat::ui
+} // namespace afx

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <string>
 
-namespace plat::ui {
+namespace afx {
 
 struct DHtmlDialogAccess {
     // The dialog's address (http://127.0.0.1:PORT/?token=...), once its
@@ -21,4 +21,4 @@ struct DHtmlDialogAccess {
     static void SetFirstPageWait(CDHtmlDialog& dialog, std::chrono::milliseconds wait);
 };
 
-} // namespace plat::ui
+} // namespace afx

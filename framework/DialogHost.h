@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-namespace plat::ui {
+namespace afx {
 
 class DialogHost {
 public:
@@ -40,4 +40,4 @@ public:
     static std::unique_ptr<DialogHost> Create(HWND dialog);
 };
 
-} // namespace plat::ui
+} // namespace afx

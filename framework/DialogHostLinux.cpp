@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace plat::ui {
+namespace afx {
 namespace {
 
 class HeadlessHost final : public DialogHost {
@@ -33,4 +33,4 @@ std::unique_ptr<DialogHost> DialogHost::Create(HWND)
     return std::make_unique<HeadlessHost>();
 }
 
-} // namespace plat::ui
+} // namespace afx

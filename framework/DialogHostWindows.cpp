@@ -8,7 +8,7 @@
 
 #include <ole2.h>
 
-namespace plat::ui {
+namespace afx {
 namespace {
 
 class WindowHost final : public DialogHost {
@@ -106,4 +106,4 @@ std::unique_ptr<DialogHost> DialogHost::Create(HWND dialog)
     return std::make_unique<WindowHost>(dialog);
 }
 
-} // namespace plat::ui
+} // namespace afx

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace plat::ui {
+namespace afx {
 namespace {
 
 struct ResourceBytes {
@@ -156,4 +156,4 @@ std::string IconFile(HINSTANCE module, LPCSTR iconName)
     return file;
 }
 
-} // namespace plat::ui
+} // namespace afx

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace plat::ui {
+namespace afx {
 
 // The caption of a dialog template resource (UTF-8); "" when there is none.
 std::string DialogCaption(HINSTANCE module, LPCSTR templateName);
@@ -15,4 +15,4 @@ std::string DialogCaption(HINSTANCE module, LPCSTR templateName);
 // there is none.
 std::string IconFile(HINSTANCE module, LPCSTR iconName);
 
-} // namespace plat::ui
+} // namespace afx

@@ -1,7 +1,7 @@
 ; The Windows installer of Ravlin and its Control Panel applet Quillset: the
 ; 64-bit installer that does the work. Setup32.nsi wraps it in the 32-bit
 ; setup.exe users start, which refuses 32-bit Windows with its own message.
-;   makensis -DVERSION=1.1.0.0 -DBIN64=<folder> -DBIN32=<folder> \
+;   makensis -DVERSION=<a.b.c.d> -DBIN64=<folder> -DBIN32=<folder> \
 ;            -DHTMLIST=<prefix> -DOUTFILE=<setup64.exe> installer/Ravlin.nsi
 ; BIN64 holds ravlin64.exe and Quillset.cpl, BIN32 holds Ravlin.exe;
 ; <prefix>.install.nsh and <prefix>.uninstall.nsh list the pages
@@ -30,8 +30,9 @@
 ; when Windows restarts; 2 refused (Ravlin is running, or an earlier
 ; uninstall waits for a restart), nothing changed.
 
+; The version is written once, in project(Ravlin VERSION ...) of CMakeLists.txt.
 !ifndef VERSION
-  !define VERSION 1.1.0.0
+  !error "VERSION is not given: makensis -DVERSION=<a.b.c.d> (tools/build-windows.sh passes the one of CMakeLists.txt)"
 !endif
 !ifndef OUTFILE
   !define OUTFILE Ravlin-${VERSION}-setup64.exe

@@ -3,10 +3,11 @@
 ; and ends (exit code 216, ERROR_EXE_MACHINE_TYPE_MISMATCH); otherwise it
 ; runs the 64-bit installer it carries (Ravlin.nsi) with the same command
 ; line (/S, /D=folder) and ends with its exit code.
-;   makensis -DVERSION=1.1.0.0 -DSETUP64=<setup64.exe> -DOUTFILE=<setup.exe> installer/Setup32.nsi
+;   makensis -DVERSION=<a.b.c.d> -DSETUP64=<setup64.exe> -DOUTFILE=<setup.exe> installer/Setup32.nsi
 
+; The version is written once, in project(Ravlin VERSION ...) of CMakeLists.txt.
 !ifndef VERSION
-  !define VERSION 1.1.0.0
+  !error "VERSION is not given: makensis -DVERSION=<a.b.c.d> (tools/build-windows.sh passes the one of CMakeLists.txt)"
 !endif
 !ifndef OUTFILE
   !define OUTFILE Ravlin-${VERSION}-setup.exe

@@ -33,6 +33,9 @@ import urllib.error
 import urllib.request
 from html.parser import HTMLParser
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from profiles import overlay  # noqa: E402
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FAST_SCALE = 0.1
 DEFAULT_COMMAND_MS = 20  # the emulator's own per-command time (docs/modem-emulator.md)
@@ -124,40 +127,6 @@ def page_name(state):
     return os.path.splitext(os.path.basename(state["url"]))[0]
 
 
-def merge_patch(target, patch):
-    """RFC 7386, as the platform merges an overlay onto its base."""
-    if not isinstance(patch, dict):
-        return patch
-    result = dict(target) if isinstance(target, dict) else {}
-    for key, value in patch.items():
-        if value is None:
-            result.pop(key, None)
-        else:
-            result[key] = merge_patch(result.get(key), value)
-    return result
-
-
-def read_profile(folder, program_dir, seen=()):
-    """The machine.json a profile amounts to, its bases merged in."""
-    path = os.path.join(folder, "machine.json")
-    with open(path, encoding="utf-8") as f:
-        own = json.load(f)
-    base = own.pop("base", None)
-    own.pop("removeFiles", None)
-    if base is None:
-        return own
-    if "/" not in base:
-        beside = os.path.join(os.path.dirname(folder), base)
-        base_folder = beside if os.path.exists(os.path.join(beside, "machine.json")) \
-            else os.path.join(program_dir, "machines", base)
-    else:
-        base_folder = os.path.join(folder, base)
-    base_folder = os.path.realpath(base_folder)
-    if base_folder in seen:
-        raise ValueError(f"{path}: base: the bases loop")
-    return merge_patch(read_profile(base_folder, program_dir, seen + (base_folder,)), own)
-
-
 def machines_folder(program):
     beside = os.path.join(os.path.dirname(program), "machines")
     return beside if os.path.isdir(beside) else os.path.join(ROOT, "machines")
@@ -172,7 +141,7 @@ def machine_folder(machine, program):
 
 def fast_overlay(folder, program):
     """A scratch overlay of the profile whose modems run FAST_SCALE times their time."""
-    profile = read_profile(folder, os.path.dirname(program))
+    profile = overlay.merged_json(folder, os.path.dirname(program))
     modems = {}
     for name, settings in (profile.get("modems") or {}).items():
         command_ms = ((settings or {}).get("timing") or {}).get("commandMs", DEFAULT_COMMAND_MS)
@@ -287,7 +256,7 @@ def run_all(args):
         print(f"{'machine':24} {'detection':12} {'verdict':9} {'expected':9} {'seconds':>7}")
     for name in names:
         try:
-            expect = read_profile(os.path.join(folder, name), os.path.dirname(args.program)).get("expect")
+            expect = overlay.merged_json(os.path.join(folder, name), os.path.dirname(args.program)).get("expect")
         except (OSError, ValueError) as error:
             print(f"{name}: {error}", file=sys.stderr)
             return 2

@@ -11,10 +11,14 @@ that follow default wherever it changes.
 Usage: tools/make-machines.py [machines-folder]   (default: machines/ of the repo)
 """
 
-import json
 import os
 import shutil
 import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from profiles.machinejson import write_machine_json  # noqa: E402
+from profiles.regfile import REG_BINARY, REG_EXPAND_SZ, Reg, write_reg  # noqa: E402
+from profiles.version import project_version  # noqa: E402
 
 MODEM_CLASS = "{4D36E96D-E325-11CE-BFC1-08002BE10318}"
 ENUM = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Enum"
@@ -22,104 +26,9 @@ CLASS = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Class"
 UNIMODEM = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Unimodem\DeviceSpecific"
 TELEPHONY = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Telephony"
 
-REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ = 1, 2, 3, 4, 7
-
 # Device-node status of a started device with its driver loaded.
 STARTED = "DN_DRIVER_LOADED|DN_STARTED|DN_DISABLEABLE|DN_NT_ENUMERATOR|DN_NT_DRIVER"
 STARTED_ROOT = "DN_ROOT_ENUMERATED|" + STARTED
-
-# ---------------------------------------------------------------------------
-# Registry files
-
-
-class Reg:
-    """Keys in the order they were first named, each with its values."""
-
-    def __init__(self):
-        self.keys = {}
-
-    def key(self, path):
-        return self.keys.setdefault(path, [])
-
-    def value(self, path, name, kind, data):
-        values = self.key(path)
-        values[:] = [v for v in values if v[0].lower() != name.lower()]
-        values.append((name, kind, data))
-
-    def sz(self, path, name, text):
-        self.value(path, name, REG_SZ, text)
-
-    def dword(self, path, name, number):
-        self.value(path, name, REG_DWORD, number)
-
-    def binary(self, path, name, data):
-        self.value(path, name, REG_BINARY, bytes(data))
-
-    def multi(self, path, name, texts):
-        self.value(path, name, REG_MULTI_SZ, list(texts))
-
-    def drop(self, prefix):
-        """Removes a key and everything below it."""
-        low = prefix.lower()
-        for path in list(self.keys):
-            if path.lower() == low or path.lower().startswith(low + "\\"):
-                del self.keys[path]
-
-
-def reg_quote(text):
-    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-
-
-def hex_lines(prefix, data):
-    """regedit's hex form, wrapped at 80 columns with trailing backslashes."""
-    parts = ["%02x" % b for b in data]
-    out, line = [], prefix
-    for i, part in enumerate(parts):
-        piece = part + ("," if i + 1 < len(parts) else "")
-        if len(line) + len(piece) > 77 and i > 0:
-            out.append(line + "\\")
-            line = "  "
-        line += piece
-    out.append(line)
-    return "\r\n".join(out)
-
-
-def render_value(name, kind, data):
-    left = "@" if name == "" else reg_quote(name)
-    if kind == REG_SZ:
-        return left + "=" + reg_quote(data)
-    if kind == REG_DWORD:
-        return left + "=dword:%08x" % data
-    if kind == REG_BINARY:
-        return hex_lines(left + "=hex:", data)
-    if kind == REG_MULTI_SZ:
-        raw = b"".join(t.encode("utf-16-le") + b"\0\0" for t in data) + b"\0\0"
-        return hex_lines(left + "=hex(7):", raw)
-    if kind == REG_EXPAND_SZ:
-        return hex_lines(left + "=hex(2):", data.encode("utf-16-le") + b"\0\0")
-    raise ValueError(kind)
-
-
-def render_reg(reg, header="Windows Registry Editor Version 5.00"):
-    lines = [header, ""]
-    for path, values in reg.keys.items():
-        lines.append("[" + path + "]")
-        for name, kind, data in values:
-            lines.append(render_value(name, kind, data))
-        lines.append("")
-    return "\r\n".join(lines) + "\r\n"
-
-
-def write_reg(folder, name, reg, utf16):
-    text = render_reg(reg)
-    path = os.path.join(folder, "registry", name)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as out:
-        if utf16:
-            out.write(b"\xff\xfe" + text.encode("utf-16-le"))  # as regedit exports
-        else:
-            out.write(text.encode("utf-8"))
-
 
 # ---------------------------------------------------------------------------
 # The modem's driver: one table for the INF's AddReg lines and the registry.
@@ -670,7 +579,7 @@ def software_registry(modem_software):
     app = r"HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\App Paths\Ravlin.exe"
     reg.sz(app, "", "C:\\Program Files\\Tarn\\Ravlin\\Ravlin.exe")
     reg.sz(app, "Path", "C:\\Program Files\\Tarn\\Ravlin")
-    reg.sz(r"HKEY_LOCAL_MACHINE\SOFTWARE\Tarn\Ravlin", "Version", "1.0.22")
+    reg.sz(r"HKEY_LOCAL_MACHINE\SOFTWARE\Tarn\Ravlin", "Version", project_version())
     for path, values in modem_software.keys.items():
         reg.key(path)
         for name, kind, data in values:
@@ -712,9 +621,7 @@ def write_default(root):
     write_reg(folder, "30-telephony.reg", telephony_registry(), utf16=False)
     write_reg(folder, "40-software.reg", software_registry(modem_software), utf16=False)
 
-    with open(os.path.join(folder, "machine.json"), "w", newline="\n") as out:
-        json.dump(machine_json(DEVICES), out, indent=2)
-        out.write("\n")
+    write_machine_json(folder, machine_json(DEVICES))
 
     drive = os.path.join(folder, "drive_c")
     inf_folder = os.path.join(drive, "Windows", "INF")

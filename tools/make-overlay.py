@@ -14,69 +14,14 @@ base's files that PROFILE lacks a "removeFiles" list. "base" is written as
 --base-name (default: BASE's folder name, a built-in machine)."""
 
 import argparse
-import json
 import os
-import re
 import shutil
 import sys
 
-
-def read_text(path):
-    data = open(path, "rb").read()
-    if data.startswith(b"\xff\xfe"):
-        text = data[2:].decode("utf-16-le")
-    else:
-        try:
-            text = data.decode("utf-8-sig")
-        except UnicodeDecodeError:
-            text = data.decode("cp1252")
-    return text.replace("\r\n", "\n").replace("\r", "\n")
-
-
-def parse_reg(path):
-    """Keys (by lower-case name) in file order: [name as written, {value name lower: whole entry}]."""
-    lines = read_text(path).split("\n")
-    keys = {}
-    current = None
-    index = 1  # the first line is the format header
-    while index < len(lines):
-        line = lines[index]
-        index += 1
-        if not line.strip() or line.lstrip().startswith(";"):
-            continue
-        if line.startswith("["):
-            name = line[1:line.rindex("]")]
-            if name.startswith("-"):
-                keys.pop(name[1:].lower(), None)
-                current = None
-                continue
-            current = keys.setdefault(name.lower(), [name, {}])
-            continue
-        entry = line
-        while entry.endswith("\\") and index < len(lines):
-            entry += "\n" + lines[index]
-            index += 1
-        match = re.match(r'(@|"((?:[^"\\]|\\.)*)")=', entry)
-        if not match or current is None:
-            raise SystemExit(f"{path}:{index}: not a value line this tool understands: {line}")
-        value_name = "@" if match.group(1) == "@" else match.group(2)
-        if entry[match.end():] == "-":
-            current[1].pop(value_name.lower(), None)
-        else:
-            current[1][value_name.lower()] = entry
-    return keys
-
-
-def registry(folder):
-    merged = {}
-    reg_folder = os.path.join(folder, "registry")
-    if os.path.isdir(reg_folder):
-        for name in sorted(os.listdir(reg_folder)):
-            if name.lower().endswith(".reg"):
-                for key, (spelt, values) in parse_reg(os.path.join(reg_folder, name)).items():
-                    entry = merged.setdefault(key, [spelt, {}])
-                    entry[1].update(values)
-    return merged
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from profiles.machinejson import read_machine_json, write_machine_json  # noqa: E402
+from profiles.overlay import drive_files, merge_patch_from  # noqa: E402
+from profiles.regfile import folder_registry, write_reg_lines  # noqa: E402
 
 
 def registry_changes(base, profile):
@@ -98,28 +43,6 @@ def registry_changes(base, profile):
     return out
 
 
-def merge_patch_from(base, target):
-    if not isinstance(base, dict) or not isinstance(target, dict):
-        return target
-    patch = {key: None for key in base if key not in target}
-    for key, value in target.items():
-        if key not in base:
-            patch[key] = value
-        elif base[key] != value:
-            patch[key] = merge_patch_from(base[key], value)
-    return patch
-
-
-def drive_files(folder):
-    root = os.path.join(folder, "drive_c")
-    found = {}
-    for parent, _, names in os.walk(root):
-        for name in names:
-            relative = os.path.relpath(os.path.join(parent, name), root)
-            found[relative.lower()] = relative
-    return root, found
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("profile")
@@ -128,16 +51,13 @@ def main():
     parser.add_argument("--base-name")
     args = parser.parse_args()
     for folder in (args.profile, args.base):
-        with open(os.path.join(folder, "machine.json"), encoding="utf-8") as f:
-            if "base" in json.load(f):
-                raise SystemExit(f"{folder}/machine.json: base: give a profile without a base")
+        if "base" in read_machine_json(folder):
+            raise SystemExit(f"{folder}/machine.json: base: give a profile without a base")
     if os.path.exists(args.out):
         raise SystemExit(f"{args.out}: exists already")
 
-    with open(os.path.join(args.base, "machine.json"), encoding="utf-8") as f:
-        base_json = json.load(f)
-    with open(os.path.join(args.profile, "machine.json"), encoding="utf-8") as f:
-        profile_json = json.load(f)
+    base_json = read_machine_json(args.base)
+    profile_json = read_machine_json(args.profile)
     overlay = {"base": args.base_name or os.path.basename(os.path.normpath(args.base))}
     overlay.update(merge_patch_from(base_json, profile_json))
 
@@ -156,15 +76,14 @@ def main():
         os.makedirs(os.path.dirname(target), exist_ok=True)
         shutil.copyfile(source, target)
 
-    changes = registry_changes(registry(args.base), registry(args.profile))
+    try:
+        changes = registry_changes(folder_registry(args.base), folder_registry(args.profile))
+    except ValueError as error:
+        raise SystemExit(str(error))
     if changes:
         os.makedirs(os.path.join(args.out, "registry"))
-        with open(os.path.join(args.out, "registry", "50-changes.reg"), "w", encoding="utf-8",
-                  newline="\r\n") as f:
-            f.write("Windows Registry Editor Version 5.00\n\n" + "\n".join(changes).rstrip("\n") + "\n")
-    with open(os.path.join(args.out, "machine.json"), "w", encoding="utf-8", newline="\n") as f:
-        json.dump(overlay, f, indent=2, ensure_ascii=False)
-        f.write("\n")
+        write_reg_lines(os.path.join(args.out, "registry", "50-changes.reg"), changes)
+    write_machine_json(args.out, overlay, ensure_ascii=False)
     return 0
 
 

@@ -5,7 +5,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 bash tools/build.sh build
-if [ -x build/bin/Ravlin ]; then
-  exec build/bin/Ravlin
-fi
-echo "Ravlin itself is not built yet; the platform and its tests are. Run tools/run-tests.sh."
+exec build/bin/Ravlin

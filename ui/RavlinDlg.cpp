@@ -1,12 +1,13 @@
 // Construction, configuration and initialisation of the main dialog.
 #include "RavlinDlg.h"
 
+#include "RavlinVersion.h"
 #include "Trace.h"
 
 #include <cstdio>
 
 namespace {
-const char* const kSoftwareVersion = "1.0.22.0";
+const char* const kSoftwareVersion = RAVLIN_VERSION_TEXT;
 const char* const kReleaseDate = "05/15//2007";
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "AppletFixture.h"
 
 #include "boot/Boot.h"
+#include "registry/RegExportText.h"
 
 #include <cstdio>
 #include <cstring>
@@ -34,7 +35,7 @@ void AppletTest::UseMachine(LANGID userUI, LANGID systemDefault, const std::stri
                   R"( "folders": {"C:\\Program Files\\Tarn\\Ravlin": "ravlin"}})",
                   userUI, userDefault ? userDefault : userUI, systemDefault);
     m_profile.Write("machine.json", json);
-    m_profile.Write("registry/10-apppaths.reg", "Windows Registry Editor Version 5.00\r\n\r\n" + registry);
+    m_profile.Write("registry/10-apppaths.reg", plat::registry::kRegFileHeader + registry);
     ASSERT_EQ(m_profile.Load(), "");
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-namespace plat::ui::beastio {
+namespace afx::bridge::beastio {
 
 namespace http = boost::beast::http;
 
@@ -55,4 +55,4 @@ inline HttpResponse TooLarge()
     return tooLarge;
 }
 
-} // namespace plat::ui::beastio
+} // namespace afx::bridge::beastio

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <strings.h>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 const char kJson[] = "application/json";
@@ -282,4 +282,4 @@ void BridgeRoutes::ServeAction(const HttpRequest& request, HttpResponse& respons
     sendJson(response, reply->status, reply->body);
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -15,7 +15,7 @@
 #include <mutex>
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 struct BridgeTimings {
     // How long a click or load waits for the dialog's answer.
@@ -54,4 +54,4 @@ private:
     std::string m_icon;
 };
 
-} // namespace plat::ui
+} // namespace afx::bridge

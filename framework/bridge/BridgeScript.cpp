@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 const char kScript[] = R"JS(// Page bridge: connects this page to the dialog that shows it.
@@ -293,4 +293,4 @@ std::string MissingPage(const std::string& address)
            escapeHtml(address) + " was not found.</p></body></html>";
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 // The script, served as /bridge/bridge.js.
 const char* BridgeScript();
@@ -18,4 +18,4 @@ std::string InjectBridge(const std::string& html);
 // window stays connected to the dialog.
 std::string MissingPage(const std::string& address);
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 namespace asio = boost::asio;
@@ -210,4 +210,4 @@ std::string BridgeServer::Address() const
     return "http://127.0.0.1:" + std::to_string(m_settings.port) + "/?token=" + m_settings.token;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 class BridgeServer {
 public:
@@ -45,4 +45,4 @@ private:
     std::unique_ptr<Listener> m_listener;
 };
 
-} // namespace plat::ui
+} // namespace afx::bridge

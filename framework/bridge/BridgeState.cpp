@@ -1,6 +1,6 @@
 #include "framework/bridge/BridgeState.h"
 
-namespace plat::ui {
+namespace afx::bridge {
 
 std::optional<EventReply> BridgeState::Submit(PageEvent event, std::chrono::milliseconds timeout)
 {
@@ -228,4 +228,4 @@ bool BridgeState::Ended()
     return m_ended;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

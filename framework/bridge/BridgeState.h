@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 using Texts = std::map<std::string, std::string>; // element id -> inner text (UTF-8)
 
@@ -147,4 +147,4 @@ private:
     BridgeState& m_state;
 };
 
-} // namespace plat::ui
+} // namespace afx::bridge

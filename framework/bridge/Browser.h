@@ -17,7 +17,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 // Prints the address line only.
 void PrintAddress(const std::string& address);
@@ -35,4 +35,4 @@ inline std::string NamedBrowser()
     return command;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 bool hasDisplay()
@@ -60,4 +60,4 @@ void OpenBrowser(const std::string& address)
     std::thread([child] { waitpid(child, nullptr, 0); }).detach();
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

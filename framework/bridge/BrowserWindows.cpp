@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 // Starts a command line; false when it cannot be started.
@@ -82,4 +82,4 @@ void OpenBrowser(const std::string& address)
                      static_cast<long>(result));
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

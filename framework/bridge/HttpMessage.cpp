@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 bool sameName(const std::string& a, const std::string& b)
@@ -130,4 +130,4 @@ HttpRequest MakeRequest(std::string method, std::string target, HttpHeaders head
     return request;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

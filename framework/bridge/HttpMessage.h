@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
 
@@ -49,4 +49,4 @@ HttpRequest MakeRequest(std::string method, std::string target, HttpHeaders head
 // %XX sequences decoded; with plusIsBlank, '+' becomes ' ' (query strings).
 std::string DecodeUrlPart(const std::string& text, bool plusIsBlank);
 
-} // namespace plat::ui
+} // namespace afx::bridge

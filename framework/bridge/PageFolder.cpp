@@ -9,7 +9,7 @@
 #include <strings.h>
 #include <vector>
 
-namespace plat::ui::pages {
+namespace afx::bridge::pages {
 namespace {
 
 std::vector<std::string> split(const std::string& text, const char* separators)
@@ -188,4 +188,4 @@ std::string DecodePath(const std::string& encoded)
     return out;
 }
 
-} // namespace plat::ui::pages
+} // namespace afx::bridge::pages

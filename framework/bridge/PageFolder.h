@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace plat::ui::pages {
+namespace afx::bridge::pages {
 
 struct PageLocation {
     std::string rootWindows; // e.g. C:\Program Files\Tarn\Ravlin\htm
@@ -34,4 +34,4 @@ bool SamePage(const std::string& a, const std::string& b);
 std::string EncodePath(const std::string& decoded);
 std::string DecodePath(const std::string& encoded);
 
-} // namespace plat::ui::pages
+} // namespace afx::bridge::pages

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace plat::ui::pages {
+namespace afx::bridge::pages {
 
 // The folder on the running machine for a Windows folder path, or nullopt.
 std::optional<std::string> HostFolder(const std::string& windowsPath);
@@ -21,4 +21,4 @@ std::filesystem::path HostPath(const std::string& ansiPath);
 // case as Windows matches names, as it is spelled on disk; nullopt when none.
 std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& folder, const std::string& name);
 
-} // namespace plat::ui::pages
+} // namespace afx::bridge::pages

@@ -2,7 +2,7 @@
 
 #include "core/Paths.h"
 
-namespace plat::ui::pages {
+namespace afx::bridge::pages {
 
 std::optional<std::string> HostFolder(const std::string& windowsPath)
 {
@@ -23,4 +23,4 @@ std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& fold
     return std::filesystem::path(*entry);
 }
 
-} // namespace plat::ui::pages
+} // namespace afx::bridge::pages

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace plat::ui::pages {
+namespace afx::bridge::pages {
 
 std::optional<std::string> HostFolder(const std::string& windowsPath)
 {
@@ -27,4 +27,4 @@ std::optional<std::filesystem::path> FindEntry(const std::filesystem::path& fold
     return entry;
 }
 
-} // namespace plat::ui::pages
+} // namespace afx::bridge::pages

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <sys/random.h>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 bool FillRandom(unsigned char* bytes, size_t size)
 {
@@ -20,4 +20,4 @@ bool FillRandom(unsigned char* bytes, size_t size)
     return true;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -4,11 +4,11 @@
 
 #include <bcrypt.h>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 bool FillRandom(unsigned char* bytes, size_t size)
 {
     return BCryptGenRandom(NULL, bytes, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

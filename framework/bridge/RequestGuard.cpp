@@ -4,7 +4,7 @@
 
 #include <strings.h>
 
-namespace plat::ui {
+namespace afx::bridge {
 namespace {
 
 bool oneHeaderEquals(const HttpRequest& request, const char* name, const std::string& a, const std::string& b)
@@ -88,4 +88,4 @@ std::optional<Refusal> CheckRequest(const HttpRequest& request, const GuardSetti
     return std::nullopt;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

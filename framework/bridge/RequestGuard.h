@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 struct GuardSettings {
     int port = 0;
@@ -36,4 +36,4 @@ bool IsActionPath(const std::string& path);
 // The first rule the request breaks, or nullopt.
 std::optional<Refusal> CheckRequest(const HttpRequest& request, const GuardSettings& settings);
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 WideText ToWide(UINT codePage, const std::string& text)
 {
@@ -42,4 +42,4 @@ std::string Utf8ToAnsi(const std::string& text)
     return FromWide(CP_ACP, ToWide(CP_UTF8, text));
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 using WideText = std::basic_string<WCHAR>;
 
@@ -22,4 +22,4 @@ std::string AnsiToUtf8(const std::string& text);
 // A character the ANSI code page lacks becomes its default character ('?').
 std::string Utf8ToAnsi(const std::string& text);
 
-} // namespace plat::ui
+} // namespace afx::bridge

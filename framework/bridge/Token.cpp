@@ -1,6 +1,6 @@
 #include "framework/bridge/Token.h"
 
-namespace plat::ui {
+namespace afx::bridge {
 
 std::string MakeToken()
 {
@@ -26,4 +26,4 @@ bool TokenEquals(const std::string& a, const std::string& b)
     return diff == 0;
 }
 
-} // namespace plat::ui
+} // namespace afx::bridge

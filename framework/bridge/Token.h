@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace plat::ui {
+namespace afx::bridge {
 
 // 256 random bits from the kernel, as 64 lowercase hex digits; empty when
 // the kernel gives no randomness.
@@ -18,4 +18,4 @@ bool FillRandom(unsigned char* bytes, size_t size);
 // Compares in time independent of where the texts differ.
 bool TokenEquals(const std::string& a, const std::string& b);
 
-} // namespace plat::ui
+} // namespace afx::bridge

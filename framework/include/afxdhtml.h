@@ -66,7 +66,7 @@ protected:                        \
         return &_dhtmlEventMap[0];    \
     }
 
-namespace plat::ui {
+namespace afx {
 struct DHtmlDialogAccess;
 }
 
@@ -122,7 +122,7 @@ protected:
     BOOL DestroyWindow() override;
 
 private:
-    friend struct plat::ui::DHtmlDialogAccess;
+    friend struct afx::DHtmlDialogAccess;
     struct Impl;
     void ProcessPageEvents();
     void ShowPages();

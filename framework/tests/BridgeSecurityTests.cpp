@@ -20,9 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using plat::ui::HttpHeaders;
-using plat::ui::testing::HttpReply;
-using plat::ui::testing::SendHttp;
+using afx::bridge::HttpHeaders;
+using afx::bridge::testing::HttpReply;
+using afx::bridge::testing::SendHttp;
 
 void writeFile(const fs::path& path, const std::string& content)
 {
@@ -34,7 +34,7 @@ class BridgeSecurityTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() / ("ravlin-bridge-" + plat::ui::MakeToken().substr(0, 12));
+        m_dir = fs::temp_directory_path() / ("ravlin-bridge-" + afx::bridge::MakeToken().substr(0, 12));
         writeFile(m_dir / "htm/Lang0409/start.htm", "<!DOCTYPE html><html><head><title>t</title></head><body>"
                                                     "<button id=\"ButtonOK\">OK</button></body></html>");
         writeFile(m_dir / "htm/common/style.css", "body{}");
@@ -45,7 +45,7 @@ protected:
         m_state.Navigate("/Lang0409/start.htm");
         m_port = m_server.Port();
         m_host = "127.0.0.1:" + std::to_string(m_port);
-        m_cookie = plat::ui::TokenCookieName(m_port) + "=" + m_server.Token();
+        m_cookie = afx::bridge::TokenCookieName(m_port) + "=" + m_server.Token();
         // Stands in for the dialog: answers every event.
         m_dialog = std::thread([this] {
             while (!m_stop) {
@@ -75,8 +75,8 @@ protected:
     }
 
     fs::path m_dir;
-    plat::ui::BridgeState m_state;
-    plat::ui::BridgeServer m_server{m_state, plat::ui::BridgeTimings{2000ms, 25000ms, 20000ms}};
+    afx::bridge::BridgeState m_state;
+    afx::bridge::BridgeServer m_server{m_state, afx::bridge::BridgeTimings{2000ms, 25000ms, 20000ms}};
     int m_port = 0;
     std::string m_host, m_cookie;
     std::atomic<bool> m_stop{false};
@@ -111,7 +111,7 @@ TEST_F(BridgeSecurityTest, TheTokenOpensTheDoorOnceThenTheCookieCarriesIt)
         {"a prefix of the token", "/?token=" + token.substr(0, 10), {}, 401},
         {"no token for a page", "/Lang0409/start.htm", {}, 401},
         {"the query only opens /", "/Lang0409/start.htm?token=" + token, {}, 401},
-        {"wrong cookie", "/bridge/state", {{"Cookie", plat::ui::TokenCookieName(m_port) + "=x"}}, 401},
+        {"wrong cookie", "/bridge/state", {{"Cookie", afx::bridge::TokenCookieName(m_port) + "=x"}}, 401},
         {"another port's cookie", "/bridge/state", {{"Cookie", "ravlin_1=" + token}}, 401},
         {"cookie", "/bridge/state", {{"Cookie", "a=b; " + m_cookie}}, 200},
         {"header", "/bridge/state", {{"X-Ravlin-Token", token}}, 200},
@@ -235,7 +235,7 @@ TEST_F(BridgeSecurityTest, ServesTheFolderAndNothingElse)
     }
     auto page = Send("GET", "/Lang0409/start.htm", Authorised());
     EXPECT_NE(page->body.find(std::string("<head><link rel=\"icon\" href=\"/favicon.ico\"><script>") +
-                              plat::ui::BridgeScript() + "</script>"),
+                              afx::bridge::BridgeScript() + "</script>"),
               std::string::npos)
         << "the bridge is added to the page's head";
     EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff");
@@ -254,7 +254,7 @@ TEST_F(BridgeSecurityTest, ServesTheFolderAndNothingElse)
     EXPECT_EQ(style->get_header_value("Cache-Control"), "private, max-age=300");
     EXPECT_EQ(style->get_header_value_count("X-UA-Compatible"), 0u);
     auto missing = Send("GET", "/Lang0409/missing.htm", Authorised());
-    EXPECT_NE(missing->body.find(plat::ui::BridgeScript()), std::string::npos);
+    EXPECT_NE(missing->body.find(afx::bridge::BridgeScript()), std::string::npos);
     EXPECT_EQ(missing->get_header_value("X-UA-Compatible"), "IE=edge");
 
     m_server.SetIcon("ICONBYTES");
@@ -266,8 +266,8 @@ TEST_F(BridgeSecurityTest, ServesTheFolderAndNothingElse)
 TEST_F(BridgeSecurityTest, ListensOnTheLoopbackAddressOnly)
 {
     EXPECT_FALSE(SendHttp("127.0.0.2", m_port, "GET", "/", {})) << "127.0.0.2 is loopback too, but not the bound address";
-    plat::ui::BridgeState state;
-    plat::ui::BridgeServer second(state);
+    afx::bridge::BridgeState state;
+    afx::bridge::BridgeServer second(state);
     ASSERT_TRUE(second.Start());
     EXPECT_NE(second.Token(), m_server.Token()) << "every run has its own token";
     EXPECT_NE(second.Port(), m_port);
@@ -278,10 +278,10 @@ TEST_F(BridgeSecurityTest, APollNeverWaitsLongerThanTheServersLimit)
     // A server whose polls wait at most 100 ms: waits that are no plain
     // number, or too large for a duration, still end by that limit (one
     // past 2^63 ms used to turn negative and overflow the deadline).
-    plat::ui::BridgeState state;
-    plat::ui::BridgeServer server(state, plat::ui::BridgeTimings{2000ms, 100ms, 50ms});
+    afx::bridge::BridgeState state;
+    afx::bridge::BridgeServer server(state, afx::bridge::BridgeTimings{2000ms, 100ms, 50ms});
     ASSERT_TRUE(server.Start());
-    HttpHeaders headers = {{"Cookie", plat::ui::TokenCookieName(server.Port()) + "=" + server.Token()}};
+    HttpHeaders headers = {{"Cookie", afx::bridge::TokenCookieName(server.Port()) + "=" + server.Token()}};
     uint64_t version = state.Snapshot()["version"];
     for (const char* wait : {"9999999999999999999", "18446744073709551615", "99999999999999999999", "-1",
                              "+5", "%2B5", "%205", "1e3", "5.5", ""}) {

@@ -8,9 +8,9 @@
 #include <thread>
 
 using namespace std::chrono_literals;
-using plat::ui::BridgeState;
-using plat::ui::EventReply;
-using plat::ui::PageEvent;
+using afx::bridge::BridgeState;
+using afx::bridge::EventReply;
+using afx::bridge::PageEvent;
 
 TEST(BridgeState, NavigationDocumentsAndTexts)
 {

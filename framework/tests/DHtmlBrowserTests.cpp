@@ -140,7 +140,7 @@ TEST_F(BrowserTest, APageDrivesTheDialogToItsEnd)
     ASSERT_EQ(m_profile.Load(), "");
     CBrowserDlg dlg;
     auto result = std::async(std::launch::async, [&] { return dlg.DoModal(); });
-    std::string address = plat::ui::DHtmlDialogAccess::WaitForAddress(dlg, 5s);
+    std::string address = afx::DHtmlDialogAccess::WaitForAddress(dlg, 5s);
     ASSERT_FALSE(address.empty());
     Browser browser(m_chromium, address, m_profile.Path("chromium"));
     ASSERT_TRUE(browser.Running());
@@ -157,9 +157,9 @@ TEST_F(BrowserTest, EndingTheBrowserClosesTheDialog)
     m_profile.Write("drive_c/App/htm/Lang0409/start.htm", "<html><body><p id=\"mdmName\">Unknown</p></body></html>");
     ASSERT_EQ(m_profile.Load(), "");
     CBrowserDlg dlg;
-    plat::ui::DHtmlDialogAccess::SetCloseGrace(dlg, 1s);
+    afx::DHtmlDialogAccess::SetCloseGrace(dlg, 1s);
     auto result = std::async(std::launch::async, [&] { return dlg.DoModal(); });
-    std::string address = plat::ui::DHtmlDialogAccess::WaitForAddress(dlg, 5s);
+    std::string address = afx::DHtmlDialogAccess::WaitForAddress(dlg, 5s);
     Browser browser(m_chromium, address, m_profile.Path("chromium"));
     auto deadline = std::chrono::steady_clock::now() + 60s;
     while (dlg.m_completed == 0 && std::chrono::steady_clock::now() < deadline)

@@ -119,7 +119,7 @@ public:
         return {result->status, json::parse(result->body, nullptr, false)};
     }
     json State() { return Get("/bridge/state"); }
-    std::optional<plat::ui::testing::HttpReply> Raw(const char* path) { return Send("GET", path, m_headers); }
+    std::optional<afx::bridge::testing::HttpReply> Raw(const char* path) { return Send("GET", path, m_headers); }
     json Poll(uint64_t since, int waitMs)
     {
         return Get("/bridge/events?since=" + std::to_string(since) + "&wait=" + std::to_string(waitMs));
@@ -131,14 +131,14 @@ private:
         auto result = Send("GET", path, m_headers);
         return result ? json::parse(result->body, nullptr, false) : json();
     }
-    std::optional<plat::ui::testing::HttpReply> Send(const std::string& method, const std::string& path,
-                                                     plat::ui::HttpHeaders headers, const std::string& body = "",
+    std::optional<afx::bridge::testing::HttpReply> Send(const std::string& method, const std::string& path,
+                                                     afx::bridge::HttpHeaders headers, const std::string& body = "",
                                                      const std::string& type = "")
     {
-        return plat::ui::testing::SendHttp("127.0.0.1", m_port, method, path, std::move(headers), body, type);
+        return afx::bridge::testing::SendHttp("127.0.0.1", m_port, method, path, std::move(headers), body, type);
     }
     int m_port = 0;
-    plat::ui::HttpHeaders m_headers;
+    afx::bridge::HttpHeaders m_headers;
     std::string m_location;
 };
 
@@ -158,12 +158,12 @@ protected:
     // Runs the dialog on a thread of its own and opens its first page.
     void Open(std::chrono::milliseconds closeGrace = 5s, const char* firstPage = "/Lang0409/start.htm")
     {
-        plat::ui::DHtmlDialogAccess::SetCloseGrace(m_dlg, closeGrace);
+        afx::DHtmlDialogAccess::SetCloseGrace(m_dlg, closeGrace);
         m_result = std::async(std::launch::async, [this] {
             m_dialogThread = GetCurrentThreadId();
             return m_dlg.DoModal();
         });
-        std::string address = plat::ui::DHtmlDialogAccess::WaitForAddress(m_dlg, 5s);
+        std::string address = afx::DHtmlDialogAccess::WaitForAddress(m_dlg, 5s);
         ASSERT_FALSE(address.empty());
         m_page = std::make_unique<Page>(address);
         ASSERT_EQ(m_page->Location(), firstPage);
@@ -288,7 +288,7 @@ TEST_F(DHtmlDialogTest, TheDialogEndsWhenThePageHasGone)
 
 TEST_F(DHtmlDialogTest, TheDialogNotesHowItsPagesAreShownAndAFirstPageThatIsLate)
 {
-    plat::ui::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 200ms);
+    afx::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 200ms);
     Open(300ms);
     std::this_thread::sleep_for(700ms);
     EXPECT_EQ(m_result.wait_for(0ms), std::future_status::timeout)
@@ -303,7 +303,7 @@ TEST_F(DHtmlDialogTest, TheDialogNotesHowItsPagesAreShownAndAFirstPageThatIsLate
 
 TEST_F(DHtmlDialogTest, APageThatLoadsInTimeIsNotLate)
 {
-    plat::ui::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 300ms);
+    afx::DHtmlDialogAccess::SetFirstPageWait(m_dlg, 300ms);
     Open();
     m_page->Post("/bridge/loaded", {{"url", "/Lang0409/start.htm"}, {"texts", kStartTexts}});
     std::this_thread::sleep_for(500ms);
@@ -316,7 +316,7 @@ TEST_F(DHtmlDialogTest, WaitingPagesLearnThatTheDialogEnded)
 {
     Open();
     m_page->Post("/bridge/loaded", {{"url", "/Lang0409/start.htm"}, {"texts", kStartTexts}});
-    std::string address = plat::ui::DHtmlDialogAccess::WaitForAddress(m_dlg, 1s);
+    std::string address = afx::DHtmlDialogAccess::WaitForAddress(m_dlg, 1s);
     auto poll = std::async(std::launch::async, [&] {
         Page other(address);
         return other.Poll(1u << 30, 10000);

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-namespace pages = plat::ui::pages;
+namespace pages = afx::bridge::pages;
 
 class PageFolderTest : public ::testing::Test {
 protected:

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace pages = plat::ui::pages;
+namespace pages = afx::bridge::pages;
 
 TEST(PageHostWindows, AFolderWithANonAsciiNameServesItsPages)
 {

@@ -7,7 +7,7 @@
 
 #include <strings.h>
 
-namespace plat::ui::testing {
+namespace afx::bridge::testing {
 
 namespace asio = boost::asio;
 namespace beast = boost::beast;
@@ -78,4 +78,4 @@ std::optional<HttpReply> SendHttp(const std::string& address, int port, const st
     return reply;
 }
 
-} // namespace plat::ui::testing
+} // namespace afx::bridge::testing

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace plat::ui::testing {
+namespace afx::bridge::testing {
 
 struct HttpReply {
     int status = 0;
@@ -22,4 +22,4 @@ std::optional<HttpReply> SendHttp(const std::string& address, int port, const st
                                   const std::string& target, HttpHeaders headers, const std::string& body = "",
                                   const std::string& contentType = "");
 
-} // namespace plat::ui::testing
+} // namespace afx::bridge::testing

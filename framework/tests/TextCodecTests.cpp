@@ -9,8 +9,8 @@
 
 #include <string>
 
-using plat::ui::AnsiToUtf8;
-using plat::ui::Utf8ToAnsi;
+using afx::bridge::AnsiToUtf8;
+using afx::bridge::Utf8ToAnsi;
 
 TEST(TextCodec, TextsFollowTheMachinesAnsiCodePage)
 {

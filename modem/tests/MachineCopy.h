@@ -6,6 +6,7 @@
 #include "Trace.h"
 #include "core/testing/TempProfile.h"
 #include "devinst/DevNodes.h"
+#include "registry/RegExportText.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -32,7 +33,7 @@ public:
     // Adds a registry file that is applied after the profile's own.
     void AddReg(const std::string& text) const
     {
-        m_profile.Write("registry/90-test.reg", "Windows Registry Editor Version 5.00\n\n" + text);
+        m_profile.Write("registry/90-test.reg", plat::registry::kRegFileHeader + text);
     }
     void EditJson(const std::function<void(nlohmann::json&)>& edit) const
     {

@@ -4,12 +4,13 @@ texts of each language, and their style sheet (htm/common/style.css) from
 style.css beside this file, so that every page and language shares one look.
 
 Run it after changing a text, the layout or the style sheet:
-    python3 tools/pages/make-pages.py
+    python3 tools/pages/make-pages.py [HTM]   (HTM: the folder written, default htm/)
 The element ids and page names are the ones the dialog works with."""
 
 import html
 import os
 import re
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 HTM = os.path.join(HERE, "..", "..", "htm")
@@ -236,14 +237,15 @@ def make(folder, t):
         _direction = "ltr"
 
 
-def main():
+def main(htm=HTM):
     # The picture (htm/common/modem.svg) is edited in place.
     with open(os.path.join(HERE, "style.css"), encoding="utf-8") as f:
         style = compile_style(f.read())
-    with open(os.path.join(HTM, "common", "style.css"), "w", encoding="utf-8", newline="\n") as out:
+    os.makedirs(os.path.join(htm, "common"), exist_ok=True)
+    with open(os.path.join(htm, "common", "style.css"), "w", encoding="utf-8", newline="\n") as out:
         out.write(style)
     for folder, t in LANGUAGES.items():
-        target = os.path.join(HTM, folder)
+        target = os.path.join(htm, folder)
         os.makedirs(target, exist_ok=True)
         for name, text in make(folder, t).items():
             with open(os.path.join(target, name + ".htm"), "w", encoding="utf-8", newline="\n") as out:
@@ -251,4 +253,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1] if len(sys.argv) > 1 else HTM)

@@ -1,12 +1,13 @@
 // Overlay profiles: the chain of bases, machine.json merged as a JSON merge
 // patch, the layered drive C:, and the refusals that name file and key.
 #include "core/Machine.h"
+#include "core/Overlay.h"
 #include "core/testing/TempProfile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -137,6 +138,51 @@ TEST_F(Overlay, BrokenChainsAreRefusedNamingFileAndKey)
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
         EXPECT_NE(message.find(c.more), std::string::npos) << c.name << ": " << message;
     }
+}
+
+// The Python tools (diagnose.py, make-overlay.py) merge profiles through
+// tools/profiles: on every built-in machine they must come to the same
+// machine.json as the platform.
+std::string commandOutput(const std::string& command, int* status)
+{
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        *status = -1;
+        return output;
+    }
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+        output.append(buffer, got);
+    *status = pclose(pipe);
+    return output;
+}
+
+TEST(OverlayTools, BuiltInMachinesMergeAsThePythonToolsMergeThem)
+{
+    std::vector<std::string> folders;
+    for (const auto& entry : std::filesystem::directory_iterator(RAVLIN_SOURCE_DIR "/machines")) {
+        if (std::filesystem::exists(entry.path() / "machine.json"))
+            folders.push_back(entry.path().string());
+    }
+    std::string command = "cd '" RAVLIN_SOURCE_DIR "/tools' && python3 -B -m profiles merged";
+    for (const std::string& folder : folders)
+        command += " '" + folder + "'";
+    int status = 0;
+    std::string output = commandOutput(command + " 2>&1", &status);
+    ASSERT_EQ(status, 0) << output;
+    nlohmann::json merged = nlohmann::json::parse(output);
+    ASSERT_EQ(merged.size(), folders.size());
+    int overlays = 0;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        std::vector<plat::overlay::Layer> chain;
+        plat::ProfileError error;
+        ASSERT_TRUE(plat::overlay::ReadChain(folders[i], &chain, &error)) << error.ToString();
+        overlays += chain.size() > 1 ? 1 : 0;
+        EXPECT_EQ(merged[i], plat::overlay::MergedJson(chain)) << folders[i];
+    }
+    EXPECT_GT(overlays, 0);
 }
 
 } // namespace

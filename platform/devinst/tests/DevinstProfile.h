@@ -4,6 +4,7 @@
 
 #include "core/testing/TempProfile.h"
 #include "devinst/DevNodes.h"
+#include "registry/RegExportText.h"
 
 #include <map>
 #include <utility>
@@ -35,7 +36,7 @@ public:
     // Lines of a key below HKLM (path without the root) appended to the registry.
     void AddKey(const std::string& path, const std::string& values)
     {
-        m_extra += "[HKEY_LOCAL_MACHINE\\" + path + "]\n" + values + "\n";
+        m_extra += registry::RegKeyLine("HKEY_LOCAL_MACHINE\\" + path) + values + "\n";
     }
     void SetOs(const std::string& os) { m_os = os; }
     void WriteInf(const std::string& name, const std::string& text) const
@@ -47,13 +48,13 @@ public:
     // Writes everything and loads it; "" or the error.
     std::string Load() const
     {
-        std::string reg = "Windows Registry Editor Version 5.00\n\n";
+        std::string reg = registry::kRegFileHeader;
         std::string devnodes;
         for (const TestDevice& d : m_devices) {
-            reg += "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + d.instanceId + "]\n";
-            reg += "\"ClassGUID\"=\"" + d.classGuid + "\"\n";
+            reg += registry::RegKeyLine("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + d.instanceId);
+            reg += registry::RegStringLine("ClassGUID", d.classGuid);
             if (!d.driver.empty())
-                reg += "\"Driver\"=\"" + escape(d.driver) + "\"\n";
+                reg += registry::RegStringLine("Driver", d.driver);
             reg += d.extraValues + "\n";
             if (!d.status.empty()) {
                 devnodes += std::string(devnodes.empty() ? "" : ",\n") + "\"" + escape(d.instanceId) +
@@ -67,6 +68,7 @@ public:
 
     const plat::testing::TempProfile& Profile() const { return m_profile; }
 
+    // A JSON string's content: backslashes and quotes escaped.
     static std::string escape(const std::string& text)
     {
         std::string out;

@@ -5,6 +5,7 @@
 
 #include "core/testing/TempProfile.h"
 #include "registry/Loader.h"
+#include "registry/RegExportText.h"
 #include "serial/Serial.h"
 #include "tapi/TapiProfile.h"
 
@@ -33,32 +34,24 @@ inline const char kModemOnCom3[] = R"(
                             "numbers": {"5551": "BUSY", "5552": "NO ANSWER", "5553": "NO DIALTONE",
                                         "5554": "NO CARRIER"}}}})";
 
-inline std::string RegEscape(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
-    return out;
-}
-
+// The registry of `modems`: each one's Enum key and its driver's Class key.
 inline std::string RegistryFor(const std::vector<ModemEntry>& modems)
 {
-    std::string reg = "Windows Registry Editor Version 5.00\r\n";
+    using namespace plat::registry;
+    std::string reg = kRegFileHeader;
     for (const ModemEntry& m : modems) {
         std::string driver = std::string(m.classGuid) + "\\" + m.driver;
-        reg += "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + m.instanceId + "]\r\n";
+        reg += RegKeyLine("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + m.instanceId);
         if (!m.className.empty())
-            reg += "\"Class\"=\"" + m.className + "\"\r\n";
-        reg += "\"ClassGUID\"=\"" + m.classGuid + "\"\r\n";
-        reg += "\"Driver\"=\"" + RegEscape(driver) + "\"\r\n";
-        reg += "\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\" + driver + "]\r\n";
+            reg += RegStringLine("Class", m.className);
+        reg += RegStringLine("ClassGUID", m.classGuid);
+        reg += RegStringLine("Driver", driver) + "\r\n";
+        reg += RegKeyLine("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\" + driver);
         if (!m.friendlyName.empty())
-            reg += "\"FriendlyName\"=\"" + RegEscape(m.friendlyName) + "\"\r\n";
+            reg += RegStringLine("FriendlyName", m.friendlyName);
         if (!m.attachedTo.empty())
-            reg += "\"AttachedTo\"=\"" + m.attachedTo + "\"\r\n";
+            reg += RegStringLine("AttachedTo", m.attachedTo);
+        reg += "\r\n";
     }
     return reg;
 }

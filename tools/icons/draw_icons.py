@@ -6,14 +6,15 @@ telephone handset resting on a modem box, as 32x32 in 16 colours and 48x48
 and 64x64 in 256 colours. Ravlin.ico (the program): the modem box under a
 magnifying glass, as 16x16, 32x32 and 48x48 in 256 colours.
 
-Run from anywhere: python3 cpl/res/draw_icons.py
+Run from anywhere: python3 tools/icons/draw_icons.py [ROOT]
+(ROOT: where cpl/res/ and app/res/ are written, default the repository)
 """
 import math
 import os
 import struct
+import sys
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 # The standard 16-colour palette, RGB.
 VGA = [
@@ -182,12 +183,18 @@ def icon(shapes_of, sizes, path):
     write_ico(path, images)
 
 
-def main():
+# The icons this script writes, relative to the repository.
+ICONS = [os.path.join('cpl', 'res', 'Quillset.ico'), os.path.join('app', 'res', 'Ravlin.ico')]
+
+
+def main(root=ROOT):
+    for relative in ICONS:
+        os.makedirs(os.path.join(root, os.path.dirname(relative)), exist_ok=True)
     icon(lambda deep: modem_box(deep) + handset(deep), [(32, 4), (48, 8), (64, 8)],
-         os.path.join(HERE, 'Quillset.ico'))
+         os.path.join(root, ICONS[0]))
     icon(lambda deep: modem_box(deep) + magnifier(deep), [(16, 8), (32, 8), (48, 8)],
-         os.path.join(ROOT, 'app', 'res', 'Ravlin.ico'))
+         os.path.join(root, ICONS[1]))
 
 
 if __name__ == '__main__':
-    main()
+    main(sys.argv[1] if len(sys.argv) > 1 else ROOT)
