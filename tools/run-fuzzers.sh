@@ -6,9 +6,9 @@
 #       in the repository are never written to); a *.dict file beside the
 #       corpus folder is used as its dictionary.
 #   tools/run-fuzzers.sh
-#       builds the fuzzers with clang into build-fuzz/ and runs every
-#       platform/*/fuzz/run.sh and tools/fuzz/*/run.sh (as many at once as
-#       there are cores), each of which names its fuzzer and corpus.
+#       builds the fuzzers with clang into build-fuzz/ (the fuzz preset) and
+#       runs each as a CTest test of the label fuzz (as many at once as there
+#       are cores); each names its corpus where it is registered.
 #
 # SECONDS defaults to $RAVLIN_FUZZ_SECONDS, else 20 (CI runs each fuzzer
 # that long; long runs are done by hand with a larger value). A crash, leak or
@@ -49,15 +49,14 @@ if ! command -v clang++ >/dev/null; then
   echo "clang++ not found: fuzzers skipped"
   exit 0
 fi
-build="$root/build-fuzz"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-  -DCMAKE_CXX_COMPILER=clang++ -DRAVLIN_FUZZERS=ON -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
-# Every fuzzer is built first, in one build; then the fuzzers run as many
-# at a time as there are cores (each is one process on one core). Each
-# script's own build step then has nothing left to do.
-cmake --build "$build" -j"$(nproc)" --target fuzzers >/dev/null
-scripts=()
-for script in "$root"/platform/*/fuzz/run.sh "$root"/tools/fuzz/*/run.sh; do
-  [ -f "$script" ] && scripts+=("$script")
-done
-printf '%s\n' "${scripts[@]}" | xargs -P "$(nproc)" -I{} bash {} "$build" "$seconds_default"
+# Every fuzzer is built first, in one build (the fuzz preset, build-fuzz/);
+# then CTest runs them (label fuzz) as many at a time as there are cores
+# (each is one process on one core).
+cd "$root"
+if command -v ccache >/dev/null; then
+  export RAVLIN_LAUNCHER=ccache
+fi
+export RAVLIN_FUZZ_SECONDS=$seconds_default
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)" >/dev/null
+ctest --preset fuzz -j"$(nproc)"

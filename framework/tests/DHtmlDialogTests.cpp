@@ -329,7 +329,6 @@ TEST_F(DHtmlDialogTest, WaitingPagesLearnThatTheDialogEnded)
     EXPECT_EQ(last["result"], IDCANCEL);
 }
 
-#ifdef RAVLIN_TEST_DIALOG_RESOURCES
 TEST_F(DHtmlDialogTest, TheTemplateCaptionAndMainIconDressThePage)
 {
     Open();
@@ -346,4 +345,3 @@ TEST_F(DHtmlDialogTest, TheTemplateCaptionAndMainIconDressThePage)
     m_page->Post("/bridge/click", {{"id", "ButtonCancel"}});
     EXPECT_EQ(Result(), IDCANCEL);
 }
-#endif

@@ -7,8 +7,7 @@ root="$(cd "$here/../../.." && pwd)"
 build=${1:-$root/build-fuzz}
 seconds=${2:-${RAVLIN_FUZZ_SECONDS:-20}}
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-    -DCMAKE_CXX_COMPILER=clang++ -DRAVLIN_FUZZERS=ON -DRAVLIN_TESTS=OFF -DRAVLIN_BENCHMARKS=OFF >/dev/null
+  cmake -S "$root" -B "$build" --preset fuzz >/dev/null
 fi
 cmake --build "$build" --target profile_fuzzer -j2 >/dev/null
 bash "$root/tools/run-fuzzers.sh" "$build/bin/profile_fuzzer" "$here/corpus" "$seconds"
