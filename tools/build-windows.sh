@@ -16,8 +16,7 @@ cd "$(dirname "$0")/.."
 jobs=${RAVLIN_JOBS:-$(nproc)}
 b64=build-win64
 b32=build-win32
-version=$(sed -n 's/^project(Ravlin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-[ -n "$version" ] || { echo "build-windows: no version in CMakeLists.txt" >&2; exit 1; }
+version=$(PYTHONPATH=tools python3 -m profiles version)
 
 package_only=0
 [ "${1:-}" = --package ] && package_only=1

@@ -38,7 +38,8 @@ registry() { for key in "$apppaths" "$uninst"; do "$WINE" reg query "$key" 2>/de
 program_files_before=$(listing 'C:\Program Files')
 
 stub=$scratch/setup-stub.exe
-makensis -V1 -DTARGET=amd64-unicode -DSETUP64="$setup" -DOUTFILE="$stub" \
+version=$(PYTHONPATH="$(dirname "$0")/../../tools" python3 -m profiles version)
+makensis -V1 -DTARGET=amd64-unicode -DVERSION="$version.0" -DSETUP64="$setup" -DOUTFILE="$stub" \
   "$(dirname "$0")/../../installer/Setup32.nsi" || { echo "could not build the setup stub"; exit 1; }
 
 holder=$scratch/holder.exe
