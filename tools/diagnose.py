@@ -148,10 +148,10 @@ def fast_overlay(folder, program):
         # The time a command takes stays as it is, so that the LF after a
         # command's CR still arrives while the modem is busy with it.
         modems[name] = {"timeScale": FAST_SCALE, "timing": {"commandMs": command_ms / FAST_SCALE}}
-    overlay = tempfile.mkdtemp(prefix="ravlin-fast-")
-    with open(os.path.join(overlay, "machine.json"), "w", encoding="utf-8") as f:
+    scratch = tempfile.mkdtemp(prefix="ravlin-fast-")
+    with open(os.path.join(scratch, "machine.json"), "w", encoding="utf-8") as f:
         json.dump({"base": folder, "modems": modems}, f)
-    return overlay
+    return scratch
 
 
 def first_failure_on(trace_lines):
