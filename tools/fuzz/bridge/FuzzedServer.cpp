@@ -16,7 +16,7 @@ namespace fuzzbridge {
 
 // Short waits: an event poll must not stall a run (a click is answered at
 // once, so its limit is only reached when something is wrong).
-FuzzedServer::FuzzedServer() : server(state, plat::ui::BridgeTimings{2000ms, 1ms, 0ms})
+FuzzedServer::FuzzedServer() : server(state, afx::bridge::BridgeTimings{2000ms, 1ms, 0ms})
 {
     char pattern[] = "/tmp/ravlin-bridge-fuzz-XXXXXX";
     if (!::mkdtemp(pattern))
@@ -143,13 +143,13 @@ FuzzedRequest BuildRequest(const uint8_t* data, size_t size)
 void CheckPageFolder(const std::string& target)
 {
     std::string path = target.substr(0, target.find('?'));
-    std::string decoded = plat::ui::pages::DecodePath(path);
-    if (plat::ui::pages::DecodePath(plat::ui::pages::EncodePath(decoded)) != decoded)
+    std::string decoded = afx::bridge::pages::DecodePath(path);
+    if (afx::bridge::pages::DecodePath(afx::bridge::pages::EncodePath(decoded)) != decoded)
         __builtin_trap();
-    if (!plat::ui::pages::SamePage(decoded, decoded))
+    if (!afx::bridge::pages::SamePage(decoded, decoded))
         __builtin_trap();
     const std::string root = (Server().dir / "htm").string();
-    if (auto file = plat::ui::pages::Resolve(root, decoded)) {
+    if (auto file = afx::bridge::pages::Resolve(root, decoded)) {
         // Whatever is resolved lies inside the folder once links are followed.
         std::error_code ec;
         std::string real = fs::canonical(*file, ec).string();

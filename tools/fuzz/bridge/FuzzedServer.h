@@ -28,8 +28,8 @@ struct FuzzedServer {
     ~FuzzedServer();
 
     std::filesystem::path dir;
-    plat::ui::BridgeState state;
-    plat::ui::BridgeServer server;
+    afx::bridge::BridgeState state;
+    afx::bridge::BridgeServer server;
     std::atomic<bool> stop{false};
     std::mutex mutex; // guards waiting
     std::condition_variable wake;

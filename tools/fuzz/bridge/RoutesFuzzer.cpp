@@ -15,7 +15,7 @@
 #include <sstream>
 
 namespace http = boost::beast::http;
-using plat::ui::beastio::kBodyLimit;
+using afx::bridge::beastio::kBodyLimit;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -36,16 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
     }
     if (ec == http::error::body_limit) {
-        fuzzbridge::CheckAnswer(plat::ui::beastio::TooLarge().status, "");
+        fuzzbridge::CheckAnswer(afx::bridge::beastio::TooLarge().status, "");
         return 0;
     }
     if (ec || !parser.is_done())
         return 0; // no whole request: a connection would close without a word
-    plat::ui::HttpResponse response = s.server.Routes().Handle(plat::ui::beastio::ToRequest(parser.get()));
+    afx::bridge::HttpResponse response = s.server.Routes().Handle(afx::bridge::beastio::ToRequest(parser.get()));
     // The answer must also be one the transport can write: it is written
     // out whole, as a connection would send it.
     std::ostringstream written;
-    written << plat::ui::beastio::ToMessage(response, request.head, parser.get().version(), false);
+    written << afx::bridge::beastio::ToMessage(response, request.head, parser.get().version(), false);
     fuzzbridge::CheckAnswer(response.status, response.body);
     return 0;
 }
